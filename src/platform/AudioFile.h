@@ -1,0 +1,35 @@
+#pragma once
+// Reading recordings: any file libsndfile reads (WAV, FLAC, Ogg …), as 16-bit samples, mixed to
+// one channel and converted to the rate the caller needs with libsamplerate's best sinc.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lctune {
+
+struct AudioData {
+    int32_t sampleRate = 0;
+    int32_t channels = 0;
+    /// Interleaved 16-bit frames (libsndfile scales other sample formats to 16 bits).
+    std::vector<int16_t> samples;
+
+    int64_t frames() const { return channels > 0 ? static_cast<int64_t>(samples.size()) / channels : 0; }
+};
+
+/// Reads a whole file. On failure returns false and sets error to one line saying why.
+bool readAudioFile(const std::string& path, AudioData& out, std::string& error);
+
+/// One channel: the mean of the channels of each frame, rounded halves to even.
+std::vector<int16_t> mixToMono(const std::vector<int16_t>& interleaved, int32_t channels);
+
+/// Converts one channel from one rate to another with libsamplerate's best sinc converter. The
+/// samples pass through untouched when the rates are equal. Returns false (with error set) if
+/// the converter fails.
+bool convertRate(const std::vector<int16_t>& in, int32_t fromRate, int32_t toRate, std::vector<int16_t>& out,
+                 std::string& error);
+
+/// readAudioFile + mixToMono + convertRate.
+bool readMonoAt(const std::string& path, int32_t rate, std::vector<int16_t>& out, std::string& error);
+
+} // namespace lctune

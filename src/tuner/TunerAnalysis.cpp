@@ -1,0 +1,317 @@
+#include "tuner/TunerAnalysis.h"
+
+#include "platform/Colors.h"
+#include "platform/Numbers.h"
+
+#include <array>
+#include <cmath>
+#include <limits>
+
+namespace lctune {
+
+namespace {
+
+constexpr uint32_t kGrey = rgb(128, 128, 128);
+constexpr uint32_t kCyan = rgb(0, 255, 255);
+constexpr uint32_t kYellow = rgb(255, 255, 0);
+constexpr uint32_t kTriggerRed = rgb(255, 0, 0);
+
+// Two thirds of full scale: the level every normalised block peaks at.
+constexpr double kNormalisedPeak = 32767.0 / 3.0 * 2.0;
+
+// Display frequency comes from this fixed rate, whatever the capture really runs at.
+constexpr double kAnalysisRate = 88200.0;
+
+// A ratio with a percentage as divisor; a divisor of 0, which the sliders never give, is
+// treated as an infinitely high threshold instead of dividing by zero.
+double percentRatio(double numerator, int32_t percent) {
+    return percent == 0 ? std::numeric_limits<double>::infinity() : numerator / percent;
+}
+
+struct Band {
+    double standard, lower, upper;
+};
+
+// The note bands of the thirteen octaves k = -6 … 6, row n = 0 … 11 (A to G+). Each band is half a
+// semitone either side of its standard; row 0's lower edge is the G+ edge of the octave below.
+struct NoteTable {
+    std::array<std::array<Band, 12>, 13> bands{};
+    NoteTable() {
+        for (int k = -6; k <= 6; ++k) {
+            const double octave = std::pow(2.0, k);
+            for (int n = 0; n < 12; ++n) {
+                Band& b = bands[static_cast<size_t>(k + 6)][static_cast<size_t>(n)];
+                b.standard = octave * (440.0 * std::pow(2.0, n / 12.0));
+                b.lower = n == 0 ? octave * (220.0 * std::pow(2.0, 11.5 / 12.0))
+                                 : octave * (440.0 * std::pow(2.0, (n - 0.5) / 12.0));
+                b.upper = octave * (440.0 * std::pow(2.0, (n + 0.5) / 12.0));
+            }
+        }
+    }
+    const Band& at(int k, int n) const { return bands[static_cast<size_t>(k + 6)][static_cast<size_t>(n)]; }
+};
+
+const NoteTable& noteTable() {
+    static const NoteTable table;
+    return table;
+}
+
+constexpr std::array<const char*, 12> kNoteTexts = {
+    "A  (6)", "A+ (6+)", "B  (7)", "C  (1)", "C+ (1+)", "D  (2)",
+    "D+ (2+)", "E  (3)", "F  (4)", "F+ (4+)", "G  (5)", "G+ (5+)",
+};
+
+} // namespace
+
+TunerAnalysis::TunerAnalysis(const TunerSettingsView& settings, PlotSurface& picture2, const AppFlags& flags)
+    : settings_(settings), picture2_(picture2), flags_(flags) {
+    频率值.Change.connect([this] { 由频率推算出音符(leadingNumber(频率值.Text())); });
+    标准频率.Change.connect([this] { 频率阴影.Text(标准频率.Text()); });
+}
+
+void TunerAnalysis::reset() {
+    failCount_ = 0;
+    acceptCount_ = 0;
+    periodSum_ = 0;
+    windowCount_ = 0;
+    windowSum_ = 0;
+    deviationCount_ = 0;
+    deviationSum_ = 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Conditioning. The filters start from rest on every block and return a block one sample shorter
+// whose last three samples are 0; blocks too short for that come back as zeros, never read out
+// of bounds.
+
+void TunerAnalysis::滤掉次声波(SampleBlock& x) {
+    constexpr double a = 0.0175;
+    const int64_t highest = static_cast<int64_t>(x.size()) - 1;
+    scratch_.assign(highest > 0 ? static_cast<size_t>(highest) : 0, 0);
+    int32_t s1 = 0, s2 = 0, s3 = 0;
+    for (int64_t j = 0; j <= highest - 4; ++j) {
+        const int32_t xj = x[static_cast<size_t>(j)];
+        s1 = roundToInt32(s1 - a * static_cast<double>(s1 - xj));
+        s2 = roundToInt32(s2 - a * static_cast<double>(s2 - s1));
+        s3 = roundToInt32(s3 - a * static_cast<double>(s3 - s2));
+        const int32_t d = xj - s3;
+        // The output is limited symmetrically, so -32768 never appears.
+        scratch_[static_cast<size_t>(j)] = static_cast<int16_t>(d > 32767 ? 32767 : (d < -32767 ? -32767 : d));
+    }
+    x.swap(scratch_);
+}
+
+void TunerAnalysis::低通滤波(SampleBlock& x) {
+    const float c = static_cast<float>(settings_.滤波系数调节()) / 100.0f;
+    const double cd = c;
+    const int64_t highest = static_cast<int64_t>(x.size()) - 1;
+    scratch_.assign(highest > 0 ? static_cast<size_t>(highest) : 0, 0);
+    std::array<int32_t, 4> s{0, 0, 0, 0};
+    for (int64_t j = 0; j <= highest - 4; ++j) {
+        int64_t input = x[static_cast<size_t>(j)];
+        for (auto& stage : s) {
+            stage = roundToInt32(stage - cd * static_cast<double>(stage - input));
+            input = stage;
+        }
+        // The fourth stage itself is limited, and the limited value feeds the next sample.
+        if (s[3] > 32767) s[3] = 32767;
+        if (s[3] < -32767) s[3] = -32767;
+        scratch_[static_cast<size_t>(j)] = static_cast<int16_t>(s[3]);
+    }
+    x.swap(scratch_);
+}
+
+void TunerAnalysis::放大子程序(SampleBlock& x) {
+    // The last sample is neither examined nor scaled.
+    const size_t count = x.empty() ? 0 : x.size() - 1;
+    int32_t peak = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const int32_t magnitude = std::abs(static_cast<int32_t>(x[i]));
+        if (magnitude > peak) peak = magnitude;
+    }
+    if (peak == 0) peak = 32767;
+    blockGain_ = kNormalisedPeak / peak;
+    // |x[i]| <= peak, so no result leaves the 16-bit range.
+    for (size_t i = 0; i < count; ++i) x[i] = static_cast<int16_t>(roundHalfEven(x[i] * blockGain_));
+}
+
+void TunerAnalysis::求正负峰值(const SampleBlock& x) {
+    peakPositive_ = 0;
+    peakNegative_ = 0;
+    const size_t count = x.empty() ? 0 : x.size() - 1;
+    for (size_t i = 0; i < count; ++i) {
+        if (x[i] > 0 && x[i] > peakPositive_) peakPositive_ = x[i];
+        if (x[i] < 0 && x[i] < peakNegative_) peakNegative_ = x[i];
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pitch analysis.
+
+void TunerAnalysis::分析频率(SampleBlock& block) {
+    ++frameCounter_;
+    if (frameCounter_ < settings_.多少帧显示一次()) return;
+    frameCounter_ = 0;
+
+    if (!flags_.eqFlat && flags_.eqEnabled && equaliser_) equaliser_(block);
+
+    workBlock_.assign(block.begin(), block.end());
+    放大子程序(workBlock_);
+    放大系数显示.Text(numberText(roundToPlaces(blockGain_, 2)));
+
+    if (!lockTest()) return;
+
+    提示.Text("分析中！");
+    if (settings_.滤波()) {
+        滤掉次声波(workBlock_);
+        低通滤波(workBlock_);
+    }
+    if (settings_.放大()) 放大子程序(workBlock_);
+    求正负峰值(workBlock_);
+
+    const int32_t highest = static_cast<int32_t>(workBlock_.size()) - 1;
+    preparePlot(highest);
+    measure(highest);
+}
+
+// Returns false when the tick ends here: locked, or too weak to measure.
+bool TunerAnalysis::lockTest() {
+    const float g = static_cast<float>(blockGain_);
+    const int32_t p = settings_.锁定音量百分值();
+    bool locked = false;
+    if (failCount_ >= 1) {
+        // Quieter than p % of the normalised peak: the lock holds until a louder pluck.
+        if (percentRatio(100.0, p) < g) {
+            提示.Text("已经锁定(等待下一次弹拨)！");
+            return false;
+        }
+        reset();
+        locked = true;
+    }
+    if (locked || percentRatio(200.0, p) < g) {
+        提示.Text(locked ? "已经锁定(成功率低)！" : "已经锁定(音量小)！");
+        reset();
+        return false;
+    }
+    return true;
+}
+
+// The grey middle line uses the scale of the previous block, before the new scale is set.
+void TunerAnalysis::preparePlot(int32_t highest) {
+    const double w = picture2_.scaleWidth();
+    const double h = picture2_.scaleHeight();
+    picture2_.clear();
+    picture2_.line(0, h / 2, w, h / 2, kGrey);
+    picture2_.scaleWidth(highest);
+    picture2_.scaleHeight(65536);
+}
+
+void TunerAnalysis::measure(int32_t highest) {
+    if (highest <= 0) return;
+    bool armedHigh = false;
+    bool armedLow = false;
+    int32_t triggerCount = 0;
+    prevPeriod_ = 0;
+    double yPrev = 32767;
+
+    const int32_t q = settings_.施密特百分比();
+    const double upper = q * (peakPositive_ / 100.0);
+    const double lower = q * (peakNegative_ / 100.0);
+
+    for (int32_t i = 0; i <= highest; ++i) {
+        const int32_t v = workBlock_[static_cast<size_t>(i)];
+        const double x = i + 1;
+        const double y = 32767 + v;
+        picture2_.line(x, yPrev, x + 1, y, kCyan);
+        yPrev = y;
+
+        if (v >= upper) {
+            if (!armedHigh) picture2_.line(x, 32767, x, 65536, kYellow);
+            armedHigh = true;
+        }
+        if (v <= lower && armedHigh) {
+            armedLow = true;
+            picture2_.line(x, 32767, x, 0, kYellow);
+        }
+        if (!(armedHigh && armedLow)) continue;
+
+        picture2_.line(x, 0, x, 65536, kTriggerRed);
+        armedHigh = armedLow = false;
+        ++triggerCount;
+        if (triggerCount >= 2) {
+            const double period = i - static_cast<double>(lastTriggerPos_);
+            if (triggerCount == 2 || std::fabs(period - prevPeriod_) < period / 15) {
+                if (!acceptPeriod(period)) return;
+            } else {
+                // From here on this block shows no frequency, and the next analysed tick is locked.
+                ++failCount_;
+            }
+        }
+        lastTriggerPos_ = static_cast<float>(i);
+    }
+}
+
+// Returns false when the call must end at once (a block of silence triggers on every sample).
+bool TunerAnalysis::acceptPeriod(double period) {
+    // A steady tone would carry the 16-bit count past its limit after about half a minute:
+    // start the statistics afresh, as a new pluck does, and count this period as the first.
+    if (acceptCount_ == std::numeric_limits<int16_t>::max()) reset();
+
+    ++acceptCount_;
+    统计次数label.Text(numberText(acceptCount_));
+    periodSum_ += period;
+    if (periodSum_ / acceptCount_ == 1) return false;
+
+    // The statistics window holds accepted periods 2 … maxCount + 2, about 0.2 s of the pitch.
+    const double maxCount = roundHalfEven(1764000.0 / period / 100.0);
+    if (settings_.连续() || (2 <= acceptCount_ && acceptCount_ <= maxCount + 2)) {
+        ++windowCount_;
+        windowSum_ += static_cast<int32_t>(period);
+        const double mean = static_cast<double>(windowSum_) / windowCount_;
+        if (failCount_ == 0) 频率值.Text(numberText(roundToPlaces(kAnalysisRate / mean, 1)) + "HZ");
+    }
+    prevPeriod_ = period;
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Note derivation.
+
+void TunerAnalysis::由频率推算出音符(double f) {
+    const NoteTable& table = noteTable();
+    // Highest octave first; the scan ends with the first octave that matched. A frequency on a
+    // shared edge inside one octave matches both rows, and both count.
+    for (int k = 6; k >= -6; --k) {
+        bool matched = false;
+        for (int n = 0; n < 12; ++n) {
+            const Band& b = table.at(k, n);
+            if (b.lower <= f && f <= b.upper) {
+                matchBand(k, n, b.standard, b.lower, b.upper, f);
+                matched = true;
+            }
+        }
+        if (matched) return;
+    }
+}
+
+void TunerAnalysis::matchBand(int k, int n, double s, double lo, double hi, double f) {
+    std::string note = kNoteTexts[static_cast<size_t>(n)];
+    标准频率.Text(numberText(roundToPlaces(s, 1)) + "HZ");
+    // About 16.8 cents sharp or 16.5 cents flat earns an arrow.
+    if (f > s && f > s + (hi - f) / 2) note += "↑";
+    if (f < s && f < s - (f - lo) / 2) note += "↓";
+
+    // The upward half-band is the divisor on both sides: +20 at the upper edge, -19.43 at the lower.
+    const double d = (f - s) / (hi - s) * 20;
+    ++deviationCount_;
+    deviationSum_ += d;
+    电平表1.Value(deviationSum_ / deviationCount_);
+    const uint32_t background = std::abs(电平表1.Value()) > 4 ? kRed : kGreen;
+    音符.BackColor(background);
+    频率值.BackColor(background);
+
+    // The octave digit goes after the letter: "A  (6)" in octave 0 reads "A4  (6)".
+    音符.Text(note.substr(0, 1) + std::to_string(k + 4) + note.substr(1));
+}
+
+} // namespace lctune

@@ -1,0 +1,115 @@
+#pragma once
+// The tuner's measurement: conditioning of each analysed block, the Schmitt-trigger period
+// measurement with its running statistics, and the derivation of the note from the frequency.
+// The tuner window owns one instance, supplies its controls through a TunerSettingsView and
+// mirrors the displays (labels, needle value) on screen. Everything runs on the user-interface
+// thread; nothing here blocks or allocates per sample.
+//
+// The analysis assumes one channel at 88200 samples per second; another rate scales every
+// frequency it shows.
+
+#include "platform/Label.h"
+#include "platform/PlotSurface.h"
+#include "shell/AppFlags.h"
+#include "tuner/TunerSettings.h"
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace lctune {
+
+using SampleBlock = std::vector<int16_t>;
+
+class TunerAnalysis {
+public:
+    /// The equaliser step: equalises the block in place. Called only while the equaliser is
+    /// switched on and not flat.
+    using Equaliser = std::function<void(SampleBlock&)>;
+
+    TunerAnalysis(const TunerSettingsView& settings, PlotSurface& picture2, const AppFlags& flags = appFlags());
+    TunerAnalysis(const TunerAnalysis&) = delete;
+    TunerAnalysis& operator=(const TunerAnalysis&) = delete;
+
+    void setEqualiser(Equaliser equaliser) { equaliser_ = std::move(equaliser); }
+
+    /// Analyses one display tick's block (one channel, 88200 per second). The block changes only
+    /// through the equaliser step; everything after it works on the tuner's own copy.
+    void 分析频率(SampleBlock& block);
+
+    /// Derives the note, standard frequency, arrows, needle and colours from a frequency in hertz.
+    void 由频率推算出音符(double f);
+
+    // Conditioning of the working block.
+    void 滤掉次声波(SampleBlock& x);
+    void 低通滤波(SampleBlock& x);
+    void 放大子程序(SampleBlock& x);
+    void 求正负峰值(const SampleBlock& x);
+
+    /// Clears the statistics of the current pluck.
+    void reset();
+
+    // Displays.
+    Label 提示{"分析中！"};
+    Label 放大系数显示{"放大系数显示"};
+    Label 统计次数label{"统计次数label"};
+    Label 频率值{"440HZ", kGreen};
+    Label 音符{"A  (6)", kGreen};
+    Label 标准频率{"440HZ"};
+    Label 频率阴影{"440HZ"};
+    NeedleValue 电平表1;
+
+    static constexpr uint32_t kGreen = 0x008000; // RGB(0,128,0)
+    static constexpr uint32_t kRed = 0x0000FF;   // RGB(255,0,0)
+
+    // State, readable for the window and for tests.
+    int32_t frameCounter() const { return frameCounter_; }
+    int16_t failCount() const { return failCount_; }
+    int16_t acceptCount() const { return acceptCount_; }
+    double periodSum() const { return periodSum_; }
+    int16_t windowCount() const { return windowCount_; }
+    int32_t windowSum() const { return windowSum_; }
+    float lastTriggerPos() const { return lastTriggerPos_; }
+    int16_t deviationCount() const { return deviationCount_; }
+    double deviationSum() const { return deviationSum_; }
+    double blockGain() const { return blockGain_; }
+    int16_t peakPositive() const { return peakPositive_; }
+    int16_t peakNegative() const { return peakNegative_; }
+    const SampleBlock& workBlock() const { return workBlock_; }
+
+    /// Test hook: sets the accepted count as a long steady tone would leave it.
+    void setAcceptCountForTest(int16_t value) { acceptCount_ = value; }
+
+private:
+    bool lockTest();
+    void preparePlot(int32_t highest);
+    void measure(int32_t highest);
+    bool acceptPeriod(double period);
+    void matchBand(int k, int n, double s, double lo, double hi, double f);
+
+    const TunerSettingsView& settings_;
+    PlotSurface& picture2_;
+    const AppFlags& flags_;
+    Equaliser equaliser_;
+
+    SampleBlock workBlock_;
+    SampleBlock scratch_;
+    double blockGain_ = 0;
+    int16_t peakPositive_ = 0;
+    int16_t peakNegative_ = 0;
+
+    int32_t frameCounter_ = 0;
+    int16_t failCount_ = 0;
+    int16_t acceptCount_ = 0;
+    double periodSum_ = 0;
+    int16_t windowCount_ = 0;
+    int32_t windowSum_ = 0;
+    float lastTriggerPos_ = 0;
+    int16_t deviationCount_ = 0;
+    double deviationSum_ = 0;
+
+    // Per-call values of the measurement loop.
+    double prevPeriod_ = 0;
+};
+
+} // namespace lctune

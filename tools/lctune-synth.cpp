@@ -1,0 +1,151 @@
+// lctune-synth: makes small test and demo recordings (a plucked string, a sine, silence) as
+// 16-bit WAV files, deterministically, so the same command always gives the same file.
+
+#include "platform/Numbers.h"
+#include "platform/Version.h"
+#include "tools/ToolOptions.h"
+
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+#include <sndfile.h>
+#include <string>
+#include <vector>
+
+using namespace lctune;
+
+namespace {
+
+const char* kUsage = R"(Usage: lctune-synth [options] OUT.wav
+
+Writes a 16-bit mono WAV file.
+
+Options:
+  --kind pluck|sine|silence   what to make (default pluck: a Karplus-Strong string)
+  --freq F                    pitch in hertz (default 110, the A2 string)
+  --seconds S                 length of the sound (default 3)
+  --delay S                   silence before the sound (default 0)
+  --rate R                    samples per second (default 88200)
+  --amplitude A               peak level, 0-1 of full scale (default 0.8)
+  --decay D                   string loss per period, 0.9-1 (default 0.996)
+  --seed N                    seed of the pluck's noise burst (default 1)
+  --help, --version
+)";
+
+// A small deterministic generator for the pluck's noise burst (no library randomness, so the
+// file is the same on every machine).
+struct Lcg {
+    uint32_t state;
+    double next() {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<double>(state >> 8) / 8388608.0 - 1.0;
+    }
+};
+
+// Karplus-Strong: a noise burst circulating in a delay line of one period, smoothed by a
+// two-point average and a first-order all-pass that supplies the fractional part of the period.
+std::vector<double> pluck(double freq, double rate, int64_t count, double decay, uint32_t seed) {
+    const double period = rate / freq - 0.5; // the two-point average adds half a sample
+    const int32_t length = std::max<int32_t>(2, static_cast<int32_t>(std::floor(period)));
+    const double frac = period - length;
+    const double c = (1 - frac) / (1 + frac);
+    std::vector<double> line(static_cast<size_t>(length));
+    Lcg rng{seed};
+    for (auto& v : line) v = rng.next();
+    double mean = 0;
+    for (double v : line) mean += v;
+    mean /= length;
+    for (auto& v : line) v -= mean;
+
+    std::vector<double> out(static_cast<size_t>(count));
+    double apIn = 0, apOut = 0, prev = 0;
+    size_t pos = 0;
+    for (int64_t i = 0; i < count; ++i) {
+        const double cur = line[pos];
+        const double averaged = decay * 0.5 * (cur + prev);
+        prev = cur;
+        const double tuned = c * averaged + apIn - c * apOut;
+        apIn = averaged;
+        apOut = tuned;
+        out[static_cast<size_t>(i)] = cur;
+        line[pos] = tuned;
+        pos = (pos + 1) % line.size();
+    }
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string kind = "pluck", file;
+    double freq = 110, seconds = 3, delay = 0, amplitude = 0.8, decay = 0.996;
+    int32_t rate = 88200, seed = 1;
+    OptionParser parser("lctune-synth", argc, argv);
+    while (parser.next()) {
+        const std::string& name = parser.name();
+        bool ok = true;
+        if (name == "--help") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (name == "--version") {
+            std::printf("lctune-synth %s\n", kVersion);
+            return 0;
+        } else if (name == "--kind") {
+            ok = parser.stringValue(kind);
+            if (ok && kind != "pluck" && kind != "sine" && kind != "silence")
+                return parser.fail("--kind is pluck, sine or silence, not " + kind);
+        } else if (name == "--freq") {
+            ok = parser.doubleValue(1, 20000, freq);
+        } else if (name == "--seconds") {
+            ok = parser.doubleValue(0, 3600, seconds);
+        } else if (name == "--delay") {
+            ok = parser.doubleValue(0, 3600, delay);
+        } else if (name == "--rate") {
+            ok = parser.intValue(1000, 384000, rate);
+        } else if (name == "--amplitude") {
+            ok = parser.doubleValue(0, 1, amplitude);
+        } else if (name == "--decay") {
+            ok = parser.doubleValue(0.9, 1, decay);
+        } else if (name == "--seed") {
+            ok = parser.intValue(0, 2147483647, seed);
+        } else if (parser.isPositional() && file.empty()) {
+            file = name;
+        } else {
+            return parser.fail(parser.isPositional() ? "only one OUT.wav may be given" : "unknown option " + name);
+        }
+        if (!ok) return parser.fail();
+    }
+    if (parser.failed()) return parser.fail();
+    if (file.empty()) return parser.fail("no OUT.wav given (see --help)");
+    if (freq * 2 >= rate) return parser.fail("--freq must stay below half the rate");
+
+    const int64_t lead = std::llround(delay * rate);
+    const int64_t count = std::llround(seconds * rate);
+    std::vector<double> sound;
+    if (kind == "pluck") {
+        sound = pluck(freq, rate, count, decay, static_cast<uint32_t>(seed));
+    } else {
+        sound.assign(static_cast<size_t>(count), 0.0);
+        if (kind == "sine")
+            for (int64_t i = 0; i < count; ++i)
+                sound[static_cast<size_t>(i)] = std::sin(2 * std::numbers::pi * freq * static_cast<double>(i) / rate);
+    }
+    double peak = 0;
+    for (double v : sound) peak = std::max(peak, std::fabs(v));
+    const double scale = peak > 0 ? amplitude * 32767 / peak : 0;
+
+    std::vector<int16_t> samples(static_cast<size_t>(lead), 0);
+    samples.reserve(static_cast<size_t>(lead + count));
+    for (double v : sound) samples.push_back(clip16(v * scale));
+
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* out = sf_open(file.c_str(), SFM_WRITE, &info);
+    if (!out) return parser.fail(file + ": " + sf_strerror(nullptr));
+    const sf_count_t written = sf_write_short(out, samples.data(), static_cast<sf_count_t>(samples.size()));
+    const bool ok = written == static_cast<sf_count_t>(samples.size());
+    if (sf_close(out) != 0 || !ok) return parser.fail(file + ": cannot write the whole file");
+    return 0;
+}
