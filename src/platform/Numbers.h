@@ -11,7 +11,9 @@ namespace lctune {
 
 /// Nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4, -2.5 -> -2).
 /// Relies on the default floating-point rounding mode, which the program never changes.
-inline double roundHalfEven(double x) { return std::nearbyint(x); }
+inline double roundHalfEven(double x) {
+    return std::nearbyint(x);
+}
 
 /// roundHalfEven as a 32-bit integer; saturates at the ends of the range, NaN gives 0.
 inline int32_t roundToInt32(double x) {
@@ -39,8 +41,12 @@ inline int16_t clip16(double x) {
 /// "0.67", "-3"). Negative zero reads "0"; infinities and NaN read "inf", "-inf", "nan".
 std::string numberText(double x);
 std::string numberText(int64_t x);
-inline std::string numberText(int32_t x) { return numberText(static_cast<int64_t>(x)); }
-inline std::string numberText(int16_t x) { return numberText(static_cast<int64_t>(x)); }
+inline std::string numberText(int32_t x) {
+    return numberText(static_cast<int64_t>(x));
+}
+inline std::string numberText(int16_t x) {
+    return numberText(static_cast<int64_t>(x));
+}
 
 /// The leading decimal number of a text, independent of the locale: leading blanks are skipped,
 /// then an optional sign, digits with an optional point and fraction, and an optional exponent;

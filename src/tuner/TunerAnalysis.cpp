@@ -57,8 +57,8 @@ const NoteTable& noteTable() {
 }
 
 constexpr std::array<const char*, 12> kNoteTexts = {
-    "A  (6)", "A+ (6+)", "B  (7)", "C  (1)", "C+ (1+)", "D  (2)",
-    "D+ (2+)", "E  (3)", "F  (4)", "F+ (4+)", "G  (5)", "G+ (5+)",
+    "A  (6)",  "A+ (6+)", "B  (7)", "C  (1)",  "C+ (1+)", "D  (2)",
+    "D+ (2+)", "E  (3)",  "F  (4)", "F+ (4+)", "G  (5)",  "G+ (5+)",
 };
 
 } // namespace
@@ -96,7 +96,8 @@ void TunerAnalysis::滤掉次声波(SampleBlock& x) {
         s3 = roundToInt32(s3 - a * static_cast<double>(s3 - s2));
         const int32_t d = xj - s3;
         // The output is limited symmetrically, so -32768 never appears.
-        scratch_[static_cast<size_t>(j)] = static_cast<int16_t>(d > 32767 ? 32767 : (d < -32767 ? -32767 : d));
+        scratch_[static_cast<size_t>(j)] =
+            static_cast<int16_t>(d > 32767 ? 32767 : (d < -32767 ? -32767 : d));
     }
     x.swap(scratch_);
 }
@@ -132,7 +133,8 @@ void TunerAnalysis::放大子程序(SampleBlock& x) {
     if (peak == 0) peak = 32767;
     blockGain_ = kNormalisedPeak / peak;
     // |x[i]| <= peak, so no result leaves the 16-bit range.
-    for (size_t i = 0; i < count; ++i) x[i] = static_cast<int16_t>(roundHalfEven(x[i] * blockGain_));
+    for (size_t i = 0; i < count; ++i)
+        x[i] = static_cast<int16_t>(roundHalfEven(x[i] * blockGain_));
 }
 
 void TunerAnalysis::求正负峰值(const SampleBlock& x) {
