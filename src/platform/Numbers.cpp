@@ -8,7 +8,7 @@ namespace lctune {
 
 double roundToPlaces(double x, int d) {
     const double scale = std::pow(10.0, d);
-    return std::nearbyint(x * scale) / scale;
+    return std::rint(x * scale) / scale;
 }
 
 std::string numberText(double x) {
