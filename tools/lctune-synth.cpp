@@ -28,6 +28,7 @@ Options:
   --rate R                    samples per second (default 88200)
   --amplitude A               peak level, 0-1 of full scale (default 0.8)
   --decay D                   string loss per period, 0.9-1 (default 0.996)
+  --softness N                smooth the pluck's burst N times: a softer, rounder tone (default 0)
   --repeat N                  play the sound N times in a row, each a fresh pluck (default 1)
   --seed N                    seed of the pluck's noise burst (default 1)
   --help, --version
@@ -45,7 +46,7 @@ struct Lcg {
 
 // Karplus-Strong: a noise burst circulating in a delay line of one period, smoothed by a
 // two-point average and a first-order all-pass that supplies the fractional part of the period.
-std::vector<double> pluck(double freq, double rate, int64_t count, double decay, uint32_t seed) {
+std::vector<double> pluck(double freq, double rate, int64_t count, double decay, uint32_t seed, int softness) {
     const double period = rate / freq - 0.5; // the two-point average adds half a sample
     const int32_t length = std::max<int32_t>(2, static_cast<int32_t>(std::floor(period)));
     const double frac = period - length;
@@ -54,6 +55,13 @@ std::vector<double> pluck(double freq, double rate, int64_t count, double decay,
     Lcg rng{seed};
     for (auto& v : line)
         v = rng.next();
+    // A finger is softer than a white-noise burst: smooth the excitation (circularly, so the
+    // line has no seam) before the string starts.
+    for (int pass = 0; pass < softness; ++pass) {
+        double y = line.back();
+        for (auto& v : line)
+            v = y += 0.35 * (v - y);
+    }
     double mean = 0;
     for (double v : line)
         mean += v;
@@ -83,7 +91,7 @@ std::vector<double> pluck(double freq, double rate, int64_t count, double decay,
 int main(int argc, char** argv) {
     std::string kind = "pluck", file;
     double freq = 110, seconds = 3, delay = 0, amplitude = 0.8, decay = 0.996;
-    int32_t rate = 88200, seed = 1, repeat = 1;
+    int32_t rate = 88200, seed = 1, repeat = 1, softness = 0;
     OptionParser parser("lctune-synth", argc, argv);
     while (parser.next()) {
         const std::string& name = parser.name();
@@ -110,6 +118,8 @@ int main(int argc, char** argv) {
             ok = parser.doubleValue(0, 1, amplitude);
         } else if (name == "--decay") {
             ok = parser.doubleValue(0.9, 1, decay);
+        } else if (name == "--softness") {
+            ok = parser.intValue(0, 50, softness);
         } else if (name == "--repeat") {
             ok = parser.intValue(1, 1000, repeat);
         } else if (name == "--seed") {
@@ -131,7 +141,7 @@ int main(int argc, char** argv) {
     std::vector<double> sound;
     if (kind == "pluck") {
         for (int32_t r = 0; r < repeat; ++r) {
-            const auto one = pluck(freq, rate, count, decay, static_cast<uint32_t>(seed + r));
+            const auto one = pluck(freq, rate, count, decay, static_cast<uint32_t>(seed + r), softness);
             sound.insert(sound.end(), one.begin(), one.end());
         }
     } else {
