@@ -30,7 +30,7 @@ Options:
   --decay D                   string loss per period, 0.9-1 (default 0.996)
   --softness N                smooth the pluck's burst N times: a softer, rounder tone (default 0)
   --repeat N                  play the sound N times in a row, each a fresh pluck (default 1)
-  --seed N                    seed of the pluck's noise burst (default 1)
+  --variant N                 which noise burst starts the pluck (default 1)
   --help, --version
 )";
 
@@ -46,13 +46,14 @@ struct Lcg {
 
 // Karplus-Strong: a noise burst circulating in a delay line of one period, smoothed by a
 // two-point average and a first-order all-pass that supplies the fractional part of the period.
-std::vector<double> pluck(double freq, double rate, int64_t count, double decay, uint32_t seed, int softness) {
+std::vector<double> pluck(double freq, double rate, int64_t count, double decay, uint32_t variant,
+                          int softness) {
     const double period = rate / freq - 0.5; // the two-point average adds half a sample
     const int32_t length = std::max<int32_t>(2, static_cast<int32_t>(std::floor(period)));
     const double frac = period - length;
     const double c = (1 - frac) / (1 + frac);
     std::vector<double> line(static_cast<size_t>(length));
-    Lcg rng{seed};
+    Lcg rng{variant};
     for (auto& v : line)
         v = rng.next();
     // A finger is softer than a white-noise burst: smooth the excitation (circularly, so the
@@ -91,7 +92,7 @@ std::vector<double> pluck(double freq, double rate, int64_t count, double decay,
 int main(int argc, char** argv) {
     std::string kind = "pluck", file;
     double freq = 110, seconds = 3, delay = 0, amplitude = 0.8, decay = 0.996;
-    int32_t rate = 88200, seed = 1, repeat = 1, softness = 0;
+    int32_t rate = 88200, variant = 1, repeat = 1, softness = 0;
     OptionParser parser("lctune-synth", argc, argv);
     while (parser.next()) {
         const std::string& name = parser.name();
@@ -122,8 +123,8 @@ int main(int argc, char** argv) {
             ok = parser.intValue(0, 50, softness);
         } else if (name == "--repeat") {
             ok = parser.intValue(1, 1000, repeat);
-        } else if (name == "--seed") {
-            ok = parser.intValue(0, 2147483647, seed);
+        } else if (name == "--variant") {
+            ok = parser.intValue(0, 2147483647, variant);
         } else if (parser.isPositional() && file.empty()) {
             file = name;
         } else {
@@ -141,7 +142,7 @@ int main(int argc, char** argv) {
     std::vector<double> sound;
     if (kind == "pluck") {
         for (int32_t r = 0; r < repeat; ++r) {
-            const auto one = pluck(freq, rate, count, decay, static_cast<uint32_t>(seed + r), softness);
+            const auto one = pluck(freq, rate, count, decay, static_cast<uint32_t>(variant + r), softness);
             sound.insert(sound.end(), one.begin(), one.end());
         }
     } else {
