@@ -171,3 +171,17 @@ TEST(AnalyseTool, SamplesReachTheAnalysisExactly) {
     EXPECT_NE(l[3].find("\t218.45\t"), std::string::npos) << l[3];
     EXPECT_NE(l[5].find("\t214.16\t"), std::string::npos) << l[5];
 }
+
+TEST(SynthTool, PluckIsDeterministicAndReadsAsItsNote) {
+    const std::string a = ::testing::TempDir() + "pluck-a.wav", b = ::testing::TempDir() + "pluck-b.wav";
+    const std::string args = "--kind pluck --freq 110 --seconds 1 --softness 8 ";
+    ASSERT_EQ(runTool("lctune-synth", args + shellQuote(a)).status, 0);
+    ASSERT_EQ(runTool("lctune-synth", args + shellQuote(b)).status, 0);
+    EXPECT_EQ(slurp(a), slurp(b));
+    const auto r = runTool("lctune-analyse", shellQuote(a));
+    ASSERT_EQ(r.status, 0);
+    const auto l = lines(r.out);
+    ASSERT_GT(l.size(), 20u);
+    EXPECT_NE(l[20].find("\t110HZ\tA2  (6)\t110HZ\t"), std::string::npos) << l[20];
+    EXPECT_EQ(runTool("lctune-synth", "--freq 50000 " + shellQuote(a)).status, 2);
+}
