@@ -162,6 +162,8 @@ void clsDSP::ProcessSamples(std::span<int16_t> intSamples) {
     if (effectsUsed_ & kPhaseShift) phaseShift(intSamples);
 }
 
+// Band 0 first; each band clips to 16 bits on its own, so the bands are in series. Whole blocks
+// band by band: each band's recursion is then the only chain the processor waits on.
 void clsDSP::均衡处理子程序(std::span<int16_t> samples) {
     if (!ready()) return;
     for (IIRFilter& band : bandFilters_)
