@@ -226,23 +226,6 @@ TEST(DSP, BandCountReplacesFiltersAndResetsGains) {
     EXPECT_NEAR(*std::max_element(low.begin() + 22050, low.end()), 4000 * std::pow(10.0, 12 / 20.0), 40);
 }
 
-TEST(DSP, EqualiserRunsTheBandsInSeries) {
-    clsDSP dsp;
-    makeReady(dsp, 44100);
-    dsp.EqualizerBandGainDB(2, 6);
-    dsp.EqualizerBandGainDB(5, -6);
-    auto s = sine(454.81, 44100, 5000, 20000);
-    auto reference = s;
-    dsp.均衡处理子程序(s);
-    for (int32_t band : {2, 5}) {
-        IIRFilter f;
-        const IIRFilter& used = dsp.bandFilter(band);
-        f.CreateBiquadIIR(IIRFilter::Peaking, used.GainDB(), used.Frequency(), 44100, used.Bandwidth());
-        f.ProcessSamples_16bit(reference);
-    }
-    EXPECT_EQ(s, reference);
-}
-
 TEST(DSP, PhaseSweepTakesRateOverTwiceSweepRateSamplesEachWay) {
     for (float rate : {1.0f, 2.5f}) {
         clsDSP dsp;
@@ -274,7 +257,7 @@ TEST(DSP, PhaseSweepTakesRateOverTwiceSweepRateSamplesEachWay) {
     }
 }
 
-TEST(DSP, PhaseSettingsRestartTheSweepButKeepTheMemories) {
+TEST(DSP, PhaseSettingsRestartTheSweepKeepTheMemoriesAndNeverSilenceTheStream) {
     clsDSP dsp;
     makeReady(dsp, 44100);
     auto warm = sine(500, 44100, 20000, 3000);
@@ -286,16 +269,12 @@ TEST(DSP, PhaseSettingsRestartTheSweepButKeepTheMemories) {
     std::vector<int16_t> silence(50, 0);
     dsp.后期周相_ProcessSamples(silence);
     EXPECT_GT(nonZero(silence), 0);
-}
 
-TEST(DSP, RunawayPhaseSettingsNeverSilenceTheStream) {
-    clsDSP dsp;
-    makeReady(dsp, 44100);
+    // Feedback far beyond 1 runs the loop to infinity; the shifter restarts instead of going NaN.
     dsp.PhaseShiftFeedback(50.0f);
     auto s = sine(440, 44100, 20000, 20000);
     dsp.后期周相_ProcessSamples(s);
     EXPECT_GT(nonZero(std::span(s).last(2000)), 1000);
-
     dsp.PhaseShiftFrequency(std::numeric_limits<float>::quiet_NaN());
     auto t = sine(440, 44100, 20000, 1000);
     const auto original = t;
