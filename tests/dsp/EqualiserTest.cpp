@@ -52,6 +52,7 @@ protected:
                ("lctune-dsp-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
                 "-" + std::to_string(::getpid()));
         std::filesystem::create_directories(dir_);
+        pluck_ = (dir_ / "pluck.wav").string();
         std::string out;
         ASSERT_EQ(run(std::string(LCTUNE_TOOLS_DIR) + "/lctune-synth --freq 110 --seconds 1.5 --delay 0.1 " +
                           pluck_,
@@ -61,7 +62,7 @@ protected:
     void TearDown() override { std::filesystem::remove_all(dir_); }
 
     std::filesystem::path dir_;
-    std::string pluck_ = (dir_ / "pluck.wav").string();
+    std::string pluck_;
 };
 
 } // namespace
