@@ -226,6 +226,27 @@ TEST(DSP, BandCountReplacesFiltersAndResetsGains) {
     EXPECT_NEAR(*std::max_element(low.begin() + 22050, low.end()), 4000 * std::pow(10.0, 12 / 20.0), 40);
 }
 
+TEST(DSP, EqualiserRunsTheBandsInSeriesEachClippingOnItsOwn) {
+    clsDSP dsp;
+    makeReady(dsp, 44100);
+    std::array<IIRFilter, 7> bands;
+    const float gains[] = {12, -6, 9, 0, 12, -12, 6};
+    for (int32_t i = 0; i < 7; ++i) {
+        dsp.EqualizerBandGainDB(i, gains[i]);
+        const IIRFilter& b = dsp.bandFilter(i);
+        bands[static_cast<size_t>(i)].CreateBiquadIIR(IIRFilter::Peaking, gains[i], b.Frequency(), 44100,
+                                                      b.Bandwidth());
+    }
+    // Blocks of every length, from shorter than the band count up, loud enough to clip.
+    for (size_t length : {size_t(1), size_t(3), size_t(6), size_t(7), size_t(8), size_t(5120)}) {
+        auto s = sine(190.75, 44100, 30000, length), reference = s;
+        dsp.均衡处理子程序(s);
+        for (IIRFilter& band : bands)
+            band.ProcessSamples_16bit(reference);
+        ASSERT_EQ(s, reference) << length << " samples";
+    }
+}
+
 TEST(DSP, PhaseSweepTakesRateOverTwiceSweepRateSamplesEachWay) {
     for (float rate : {1.0f, 2.5f}) {
         clsDSP dsp;
