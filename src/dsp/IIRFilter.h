@@ -87,11 +87,12 @@ private:
 // driven beyond its stability (parameters outside any musical range) could run its memory to
 // infinity; it then starts again from rest rather than carry NaN into every later sample.
 inline float IIRFilter::step(float x) {
-    // Summed in double with the newest output last: every product is exact in double, and the
-    // only term that waits for the previous sample is added at the end, so the recursion is short.
-    const double rest = static_cast<double>(b0_) * x + static_cast<double>(b1_) * x1_ +
-                        static_cast<double>(b2_) * x2_ - static_cast<double>(a2_) * y2_;
-    const float y = static_cast<float>(rest - static_cast<double>(a1_) * y1_);
+    // Summed in double in the order of the difference equation (every product of two floats is
+    // exact in double), then kept as a float.
+    const double sum = static_cast<double>(b0_) * x + static_cast<double>(b1_) * x1_ +
+                       static_cast<double>(b2_) * x2_ - static_cast<double>(a1_) * y1_ -
+                       static_cast<double>(a2_) * y2_;
+    const float y = static_cast<float>(sum);
     if (!std::isfinite(y)) {
         x1_ = x2_ = y1_ = y2_ = 0;
         return x;
