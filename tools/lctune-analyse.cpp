@@ -1,6 +1,8 @@
 // lctune-analyse: runs the tuner's own analysis over a recording and prints, tick by tick, what
 // the tuner window shows.
 
+#include "dsp/BlockEqualiser.h"
+#include "dsp/clsDSP.h"
 #include "platform/AudioFile.h"
 #include "platform/PlotSurface.h"
 #include "platform/Version.h"
@@ -8,6 +10,8 @@
 #include "tuner/TunerAnalysis.h"
 #include "tuner/TunerReplay.h"
 
+#include <array>
+#include <charconv>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -31,6 +35,7 @@ Options:
   --no-filter     switch off the infrasound and low-pass filters
   --no-amplify    switch off the second normalisation
   --continuous    average all accepted periods since the last pluck
+  --eq G0,...,G6  switch the equaliser on with these seven band gains in dB (-12 to 12)
   --help          show this text
   --version       show the version
 )";
@@ -38,7 +43,24 @@ Options:
 struct Options {
     TunerSettings settings;
     std::string file;
+    bool eq = false;
+    std::array<float, 7> eqGains{};
 };
+
+// Seven comma-separated gains in dB, each from -12 to 12.
+bool parseEqGains(const std::string& text, std::array<float, 7>& gains) {
+    const char* p = text.data();
+    const char* end = p + text.size();
+    for (size_t i = 0; i < gains.size(); ++i) {
+        double g = 0;
+        const auto [next, ec] = std::from_chars(p, end, g);
+        if (ec != std::errc() || !(g >= -12 && g <= 12)) return false;
+        gains[i] = static_cast<float>(g);
+        p = next;
+        if (i + 1 < gains.size() && (p == end || *p++ != ',')) return false;
+    }
+    return p == end;
+}
 
 } // namespace
 
@@ -67,6 +89,13 @@ int main(int argc, char** argv) {
             if (!parser.flag(opt.settings.amplify, false)) return parser.fail();
         } else if (name == "--continuous") {
             if (!parser.flag(opt.settings.continuous, true)) return parser.fail();
+        } else if (name == "--eq") {
+            std::string gains;
+            if (!parser.stringValue(gains)) return parser.fail();
+            if (!parseEqGains(gains, opt.eqGains))
+                return parser.fail("--eq needs seven comma-separated gains from -12 to 12 dB, not '" + gains +
+                                   "'");
+            opt.eq = true;
         } else if (parser.isPositional()) {
             if (!opt.file.empty()) return parser.fail("only one FILE may be given");
             opt.file = name;
@@ -87,6 +116,23 @@ int main(int argc, char** argv) {
     flags.tunerActive = true;
     TunerAnalysis analysis(opt.settings, picture, flags);
     TunerReplay replay(analysis);
+
+    // The equaliser as the recording window runs it: 88200 per second, one channel, each
+    // captured block equalised once, on the first tick that analyses it.
+    clsDSP dsp;
+    BlockEqualiser equaliser(dsp);
+    if (opt.eq) {
+        dsp.samplerate(TunerReplay::kRate);
+        dsp.Channels(1);
+        flags.eqEnabled = true;
+        flags.eqFlat = true;
+        for (int32_t i = 0; i < 7; ++i) {
+            dsp.EqualizerBandGainDB(i, opt.eqGains[static_cast<size_t>(i)]);
+            if (opt.eqGains[static_cast<size_t>(i)] != 0) flags.eqFlat = false;
+        }
+        replay.onNewBlock([&](SampleBlock&) { equaliser.newBlock(); });
+        analysis.setEqualiser([&](SampleBlock& block) { equaliser.equalise(block); });
+    }
 
     std::string out = tunerTableHeader() + '\n';
     replay.run(samples, [&](const TunerRow& row) {
