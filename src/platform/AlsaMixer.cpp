@@ -195,7 +195,12 @@ std::string AlsaMixerService::controlNameForPcm(const std::string& pcm) {
 std::unique_ptr<AudioMixer> AlsaMixerService::openForWaveIn(int32_t device) {
     const std::string pcm = pcmName_ ? pcmName_(device) : std::string();
     if (pcm.empty()) return nullptr;
-    return openControl(controlNameForPcm(pcm));
+    if (auto mixer = openControl(controlNameForPcm(pcm))) return mixer;
+    // Plugin PCMs (jack, oss …) have no control interface of their own: they get a mixer without
+    // lines, so the device can still be chosen; line selection then reports failure.
+    snd_mixer_t* m = nullptr;
+    if (snd_mixer_open(&m, 0) < 0) return nullptr;
+    return std::make_unique<AlsaMixer>(m);
 }
 
 std::unique_ptr<AudioMixer> AlsaMixerService::openControl(const std::string& ctlName) {

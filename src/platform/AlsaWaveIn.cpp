@@ -6,6 +6,8 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <memory>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace lctune {
 
@@ -111,6 +113,11 @@ void AlsaWaveIn::enumerate() {
     setenv("JACK_NO_START_SERVER", "1", 0);
     void** hints = nullptr;
     if (snd_device_name_hint(-1, "pcm", &hints) < 0) return;
+    // Some plugins' client libraries (JACK's) print their connection failures straight to stderr,
+    // bypassing alsa-lib's handler; a probe is no place for that noise.
+    const int savedStderr = dup(STDERR_FILENO);
+    const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (savedStderr >= 0 && devNull >= 0) dup2(devNull, STDERR_FILENO);
     for (void** h = hints; *h; ++h) {
         char* raw = snd_device_name_get_hint(*h, "NAME");
         if (!raw) continue;
@@ -128,6 +135,9 @@ void AlsaWaveIn::enumerate() {
         }
     }
     snd_device_name_free_hint(hints);
+    if (savedStderr >= 0 && devNull >= 0) dup2(savedStderr, STDERR_FILENO);
+    if (savedStderr >= 0) ::close(savedStderr);
+    if (devNull >= 0) ::close(devNull);
 }
 
 const std::vector<std::string>& AlsaWaveIn::pcmNames() {
