@@ -108,7 +108,8 @@ int32_t EncoderWAV::Encoder_Encode(const void* data, int32_t length, int32_t& us
     }
     int64_t written = 0;
     if (fd_ >= 0 && produced > 0) {
-        const int64_t before = std::max(fileSize(fd_), static_cast<int64_t>(lseek(fd_, 0, SEEK_CUR)));
+        // Audio is only ever appended; the header is rewritten at close.
+        const int64_t before = static_cast<int64_t>(lseek(fd_, 0, SEEK_END));
         if (before < 0 || before + produced > kMaxFileBytes) {
             used = 0;
             return kWriteFailed;
