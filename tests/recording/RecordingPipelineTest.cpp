@@ -194,11 +194,11 @@ ToolRun runRecord(const std::vector<std::string>& args, const std::string& input
     return finish(spawnRecord(args, input, errFile), errFile);
 }
 
-int16_t peak(const std::vector<int16_t>& s) {
+int peak(const std::vector<int16_t>& s) {
     int p = 0;
     for (int16_t v : s)
         p = std::max(p, std::abs(static_cast<int>(v)));
-    return static_cast<int16_t>(p);
+    return p;
 }
 
 TEST(LctuneRecord, InterruptedBySigintLeavesAValidFile) {
