@@ -69,6 +69,7 @@ public:
     }
 
     bool readMux(int32_t dest, std::vector<int32_t>& values) override {
+        refresh();
         int32_t n = 0;
         if (!muxItems(dest, n)) return false;
         values.assign(static_cast<size_t>(n), 0);
@@ -94,6 +95,7 @@ public:
     bool readVolume(int32_t dest, int32_t index, std::vector<int32_t>& values) override {
         snd_mixer_elem_t* e = element(dest, index);
         if (!e || !snd_mixer_selem_has_capture_volume(e)) return false;
+        refresh();
         long lo = 0, hi = 0;
         snd_mixer_selem_get_capture_volume_range(e, &lo, &hi);
         values.clear();
@@ -123,6 +125,10 @@ public:
     }
 
 private:
+    // The simple mixer caches control values; the card's change events bring them up to date
+    // (a selector written through one element changes the switches of all the others).
+    void refresh() { snd_mixer_handle_events(mixer_); }
+
     snd_mixer_elem_t* element(int32_t dest, int32_t index) const {
         if (dest != 0 || index < 0 || index >= static_cast<int32_t>(sources_.size())) return nullptr;
         return sources_[static_cast<size_t>(index)];

@@ -1,7 +1,8 @@
 /* A small ALSA control plugin for the mixer tests: a card with three capture lines ("Mic",
  * "Line", "CD"), an enumerated "Capture Source" selector over them and a stereo capture volume
  * per line (0..65535, except "CD": 0..100, to exercise scaling). The values live in this
- * process, so every handle opened on it sees the same mixer. */
+ * process, so every handle opened on it sees the same mixer; like a card's driver, it reports
+ * every change to every open handle as value events. */
 
 #include <alsa/asoundlib.h>
 #include <alsa/control_external.h>
@@ -20,10 +21,13 @@ static const long kMax[LINES] = {65535, 65535, 100};
 
 static unsigned int gSource = 0;
 static long gVolume[LINES][2] = {{1000, 2000}, {3000, 4000}, {50, 50}};
+static unsigned int gGeneration = 0; /* counts changes */
 
 typedef struct {
     snd_ctl_ext_t ext;
     int fd;
+    unsigned int seen;     /* the generation this handle has been told about */
+    unsigned int reported; /* elements reported so far for the newer generation */
 } lctest_t;
 
 static int elemCount(snd_ctl_ext_t* ext) {
@@ -96,6 +100,7 @@ static int writeInteger(snd_ctl_ext_t* ext, snd_ctl_ext_key_t key, long* value) 
     const int changed = v[0] != value[0] || v[1] != value[1];
     v[0] = value[0];
     v[1] = value[1];
+    gGeneration += changed;
     return changed;
 }
 
@@ -111,14 +116,26 @@ static int writeEnumerated(snd_ctl_ext_t* ext, snd_ctl_ext_key_t key, unsigned i
     if (key != 0 || items[0] >= LINES) return -EINVAL;
     const int changed = gSource != items[0];
     gSource = items[0];
+    gGeneration += changed;
     return changed;
 }
 
 static int readEvent(snd_ctl_ext_t* ext, snd_ctl_elem_id_t* id, unsigned int* eventMask) {
+    lctest_t* p = ext->private_data;
+    if (p->seen == gGeneration) return -EAGAIN;
+    snd_ctl_elem_id_set_interface(id, SND_CTL_ELEM_IFACE_MIXER);
+    snd_ctl_elem_id_set_name(id, kNames[p->reported]);
+    *eventMask = SND_CTL_EVENT_MASK_VALUE;
+    if (++p->reported == ELEMS) {
+        p->reported = 0;
+        p->seen = gGeneration;
+    }
+    return 1;
+}
+
+static void subscribeEvents(snd_ctl_ext_t* ext, int subscribe) {
     (void)ext;
-    (void)id;
-    (void)eventMask;
-    return -EAGAIN;
+    (void)subscribe;
 }
 
 static void closeCtl(snd_ctl_ext_t* ext) {
@@ -139,6 +156,7 @@ static const snd_ctl_ext_callback_t kCallbacks = {
     .read_enumerated = readEnumerated,
     .write_integer = writeInteger,
     .write_enumerated = writeEnumerated,
+    .subscribe_events = subscribeEvents,
     .read_event = readEvent,
     .close = closeCtl,
 };
@@ -157,6 +175,7 @@ SND_CTL_PLUGIN_DEFINE_FUNC(lctest) {
     strcpy(p->ext.longname, "lctune test mixer");
     strcpy(p->ext.mixername, "lctune test mixer");
     p->ext.poll_fd = p->fd;
+    p->seen = gGeneration;
     p->ext.callback = &kCallbacks;
     p->ext.private_data = p;
     const int err = snd_ctl_ext_create(&p->ext, name, mode);
