@@ -27,6 +27,7 @@ void QueuedWaveInDevice::shutdown() {
 }
 
 bool QueuedWaveInDevice::prepare(WaveHeader& header) {
+    std::lock_guard lock(mutex_);
     if (closed_ || !header.data || header.bufferLength < frameBytes_ || (header.flags & kWhdrInQueue))
         return false;
     header.flags = (header.flags & ~kWhdrDone) | kWhdrPrepared;
@@ -34,16 +35,17 @@ bool QueuedWaveInDevice::prepare(WaveHeader& header) {
 }
 
 bool QueuedWaveInDevice::unprepare(WaveHeader& header) {
+    std::lock_guard lock(mutex_);
     if (header.flags & kWhdrInQueue) return false;
     header.flags &= ~kWhdrPrepared;
     return true;
 }
 
 bool QueuedWaveInDevice::addBuffer(WaveHeader& header) {
+    std::lock_guard lock(mutex_);
     if (closed_ || !(header.flags & kWhdrPrepared) || (header.flags & kWhdrInQueue)) return false;
     header.bytesRecorded = 0;
     header.flags = (header.flags & ~kWhdrDone) | kWhdrInQueue;
-    std::lock_guard lock(mutex_);
     queue_.push_back(&header);
     return true;
 }
