@@ -57,7 +57,7 @@ bool LinearPcmConverter::convert(const uint8_t* source, int32_t sourceBytes, uin
     if (wanted > destinationBytes) return false;
     const int32_t samples = sourceBytes / source_.blockAlign * source_.channels;
     if (destination_.bitsPerSample == 16) {
-        std::memcpy(destination, source, static_cast<size_t>(samples) * 2);
+        if (samples > 0) std::memcpy(destination, source, static_cast<size_t>(samples) * 2);
     } else {
         for (int32_t i = 0; i < samples; ++i) {
             int16_t s = 0;

@@ -76,7 +76,7 @@ int32_t EncoderWAV::Encoder_EncoderInit(int32_t rate, int16_t channels, const st
         converter_->close();
         return kBadFormat;
     }
-    sourceBuffer_.assign(static_cast<size_t>(sourceBytes), 0);
+    sourceCapacity_ = static_cast<int32_t>(sourceBytes);
     destinationBuffer_.assign(static_cast<size_t>(destinationBytes), 0);
     if (!converter_->prepare()) {
         converter_->close();
@@ -94,14 +94,15 @@ int32_t EncoderWAV::Encoder_EncoderInit(int32_t rate, int16_t channels, const st
 }
 
 int32_t EncoderWAV::Encoder_Encode(const void* data, int32_t length, int32_t& used) {
-    if (length > static_cast<int32_t>(sourceBuffer_.size())) return kBlockTooLong;
+    if (length > sourceCapacity_) return kBlockTooLong;
     if (length < 0 || !converter_->isOpen()) {
         used = 0;
         return kConvertFailed;
     }
-    if (length > 0) std::memcpy(sourceBuffer_.data(), data, static_cast<size_t>(length));
+    // The converter reads the caller's block in place: the conversion is synchronous, so the
+    // block cannot change under it, and one copy less keeps the writer close to a plain write.
     int32_t sourceUsed = 0, produced = 0;
-    if (!converter_->convert(sourceBuffer_.data(), length, destinationBuffer_.data(),
+    if (!converter_->convert(static_cast<const uint8_t*>(data), length, destinationBuffer_.data(),
                              static_cast<int32_t>(destinationBuffer_.size()), false, sourceUsed, produced)) {
         used = sourceUsed;
         return sourceUsed == 0 ? kConvertFailed : kOk;
@@ -130,7 +131,7 @@ int32_t EncoderWAV::Encoder_EncoderClose() {
     }
     int32_t sourceUsed = 0, produced = 0;
     if (converter_->isOpen() &&
-        converter_->convert(sourceBuffer_.data(), 0, destinationBuffer_.data(),
+        converter_->convert(nullptr, 0, destinationBuffer_.data(),
                             static_cast<int32_t>(destinationBuffer_.size()), true, sourceUsed, produced) &&
         produced > 0) {
         const int64_t before = fileSize(fd_);
@@ -145,6 +146,7 @@ int32_t EncoderWAV::Encoder_EncoderClose() {
 }
 
 void EncoderWAV::releaseStream() {
+    sourceCapacity_ = 0;
     if (!converter_->isOpen()) return;
     converter_->unprepare();
     converter_->close();

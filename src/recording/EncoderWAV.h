@@ -72,7 +72,8 @@ private:
     const AppFlags& flags_;
     std::unique_ptr<PcmConverter> converter_;
     WaveFormat source_;
-    std::vector<uint8_t> sourceBuffer_;
+    /// One second of capture in bytes: the longest block Encoder_Encode takes.
+    int32_t sourceCapacity_ = 0;
     std::vector<uint8_t> destinationBuffer_;
     int fd_ = -1;
     std::string path_;
