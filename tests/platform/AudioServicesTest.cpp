@@ -1,11 +1,10 @@
-// The platform's audio services on their real back-ends, without a sound card: the message loop,
-// the PCM converter, the capture thread's buffer queue, the virtual input, ALSA capture through a
-// `file` PCM of a private configuration, and the ALSA mixer through a control plugin of our own.
+// The platform's audio services on their real back-ends, without a sound card: the capture
+// thread's buffer queue, the virtual input, ALSA capture through a `file` PCM of a private
+// configuration, and the ALSA mixer through a control plugin of our own.
 
 #include "capture/WaveInRecorder.h"
 #include "platform/AlsaMixer.h"
 #include "platform/AlsaWaveIn.h"
-#include "platform/LinearPcmConverter.h"
 #include "platform/MessageBoxService.h"
 #include "platform/PlainMessageLoop.h"
 #include "platform/QueuedWaveInDevice.h"
@@ -25,57 +24,6 @@ using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 namespace {
-
-TEST(PlainMessageLoop, NotificationsRunOnTheWaitingThreadAndNotAfterTearDown) {
-    PlainMessageLoop loop;
-    auto target = loop.createTarget();
-    std::vector<std::pair<uint32_t, std::thread::id>> seen;
-    ASSERT_EQ(
-        loop.hook(*target, [&](uint32_t m, void*) { seen.emplace_back(m, std::this_thread::get_id()); }), 0);
-    std::thread poster([&] {
-        for (uint32_t i = 0; i < 3; ++i)
-            target->post(i, nullptr);
-    });
-    poster.join();
-    EXPECT_TRUE(loop.runUntil([&] { return seen.size() == 3; }, 2s));
-    for (uint32_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(seen[i].first, i);
-        EXPECT_EQ(seen[i].second, std::this_thread::get_id());
-    }
-
-    target->post(7, nullptr);
-    target->tearDown();
-    auto dropped = loop.createTarget();
-    loop.hook(*dropped, [&](uint32_t m, void*) { seen.emplace_back(m, std::this_thread::get_id()); });
-    dropped->post(8, nullptr);
-    dropped.reset(); // the owner let go before the loop ran
-    loop.processPending();
-    EXPECT_EQ(seen.size(), 3u);
-}
-
-TEST(LinearPcmConverter, RefusesWhatItCannotConvertAndSizesWholeFrames) {
-    LinearPcmConverter c;
-    EXPECT_FALSE(c.open(WaveFormat::pcm(44100, 2, 16), WaveFormat::pcm(48000, 2, 16)));
-    EXPECT_FALSE(c.open(WaveFormat::pcm(44100, 2, 16), WaveFormat::pcm(44100, 1, 16)));
-    EXPECT_FALSE(c.open(WaveFormat::pcm(44100, 2, 16), WaveFormat::pcm(44100, 2, 24)));
-    EXPECT_FALSE(c.open(WaveFormat::pcm(44100, 2, 8), WaveFormat::pcm(44100, 2, 8)));
-    ASSERT_TRUE(c.open(WaveFormat::pcm(44100, 2, 16), WaveFormat::pcm(44100, 2, 8)));
-    int32_t out = 0;
-    ASSERT_TRUE(c.size(176400, out));
-    EXPECT_EQ(out, 88200);
-    ASSERT_TRUE(c.size(7, out)); // one whole frame of four bytes
-    EXPECT_EQ(out, 2);
-    ASSERT_TRUE(c.prepare());
-    const int16_t in[3] = {-32768, 32767, 5};
-    uint8_t dst[8] = {9, 9, 9, 9, 9, 9, 9, 9};
-    int32_t used = 0, produced = 0;
-    ASSERT_TRUE(c.convert(reinterpret_cast<const uint8_t*>(in), 6, dst, 8, false, used, produced));
-    EXPECT_EQ(used, 4); // the half frame stays unused
-    EXPECT_EQ(produced, 2);
-    EXPECT_EQ(dst[0], 0);
-    EXPECT_EQ(dst[1], 255);
-    EXPECT_EQ(dst[2], 9);
-}
 
 // A source that delivers a running count as fast as it is read, and can fail for good.
 class CountingDevice : public QueuedWaveInDevice {
@@ -139,12 +87,13 @@ TEST(QueuedWaveInDevice, FillsQueuedBuffersInOrderDropsInputWithoutBuffersAndSur
     EXPECT_GT(device.produced, before);
     ASSERT_TRUE(device.addBuffer(b.headers[0]));
     ASSERT_TRUE(loop.runUntil([&] { return done.size() == 4; }, 5s));
-    EXPECT_GT(b.memory[0][0], 3000);
+    EXPECT_NE(b.memory[0][0], 3000); // not where the third buffer ended: the input between was dropped
 
     // A lasting failure ends delivery without a crash; a restart delivers again.
     device.failAfterReads = 0;
     ASSERT_TRUE(device.addBuffer(b.headers[1]));
-    std::this_thread::sleep_for(50ms);
+    for (int i = 0; i < 200 && !device.failed(); ++i)
+        std::this_thread::sleep_for(10ms);
     EXPECT_TRUE(device.failed());
     loop.processPending();
     EXPECT_EQ(done.size(), 4u);
