@@ -17,14 +17,6 @@ bool allFinite(std::initializer_list<float> values) {
     return true;
 }
 
-// Output y (nominally -1..1) back to 16 bits: beyond full scale it saturates, inside it is scaled
-// by 32767 and rounded, so y = -1 gives -32767 and only an overshoot reaches -32768.
-int16_t toSample16(float y) {
-    if (y > 1.0f) return 32767;
-    if (y < -1.0f) return -32768;
-    return clip16(static_cast<double>(y) * 32767.0);
-}
-
 uint8_t toSample8(float y) {
     if (y > 1.0f) return 255;
     if (y < -1.0f) return 0;
@@ -104,22 +96,6 @@ void IIRFilter::CreateBiquadIIR(int32_t IIRType, float dBGain, float freq, float
     const bool known = IIRType >= LowPass && IIRType <= Peaking;
     passThrough_ = !known || sn == 0.0f || !allFinite({b0_, b1_, b2_, a1_, a2_});
     if (passThrough_) b0_ = 1, b1_ = b2_ = a1_ = a2_ = 0;
-}
-
-// One sample through the difference equation. The memory keeps the unclipped output. A filter
-// driven beyond its stability (parameters outside any musical range) could run its memory to
-// infinity; it then starts again from rest rather than carry NaN into every later sample.
-float IIRFilter::step(float x) {
-    float y = static_cast<float>(static_cast<double>(b0_) * x + static_cast<double>(b1_) * x1_ +
-                                 static_cast<double>(b2_) * x2_ - static_cast<double>(a1_) * y1_ -
-                                 static_cast<double>(a2_) * y2_);
-    if (!std::isfinite(y)) {
-        x1_ = x2_ = y1_ = y2_ = 0;
-        return x;
-    }
-    x2_ = x1_, x1_ = x;
-    y2_ = y1_, y1_ = y;
-    return y;
 }
 
 void IIRFilter::ProcessSamples_16bit(std::span<int16_t> intSamples) {

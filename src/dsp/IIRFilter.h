@@ -14,6 +14,9 @@
 // rate, or any parameter that would make a coefficient infinite or NaN) give a filter that passes
 // samples through unchanged. Single-threaded.
 
+#include "platform/Numbers.h"
+
+#include <cmath>
 #include <cstdint>
 #include <span>
 
@@ -54,6 +57,11 @@ public:
     /// Filters unsigned 8-bit samples (128 = silence) in place.
     void ProcessSamples_8bit(std::span<uint8_t> btSamples);
 
+    /// True when processing would change samples (enabled, configured to a real filter).
+    bool active() const { return enabled_ && !passThrough_; }
+    /// One sample through an active filter, as ProcessSamples_16bit does for each element.
+    int16_t processSample16(int16_t s) { return toSample16(step(static_cast<float>(s) / 32767.0f)); }
+
     Coefficients coefficients() const { return {b0_, b1_, b2_, a1_, a2_}; }
     /// True when the settings give no meaningful filter and samples pass unchanged.
     bool passesThrough() const { return passThrough_; }
@@ -61,6 +69,7 @@ public:
 private:
     void recompute();
     float step(float x);
+    static int16_t toSample16(float y);
 
     float b0_ = 0, b1_ = 0, b2_ = 0, a1_ = 0, a2_ = 0;
     float x1_ = 0, x2_ = 0;
@@ -73,5 +82,31 @@ private:
     bool enabled_ = true;
     bool passThrough_ = false;
 };
+
+// One sample through the difference equation. The memory keeps the unclipped output. A filter
+// driven beyond its stability (parameters outside any musical range) could run its memory to
+// infinity; it then starts again from rest rather than carry NaN into every later sample.
+inline float IIRFilter::step(float x) {
+    // Summed in double with the newest output last: every product is exact in double, and the
+    // only term that waits for the previous sample is added at the end, so the recursion is short.
+    const double rest = static_cast<double>(b0_) * x + static_cast<double>(b1_) * x1_ +
+                        static_cast<double>(b2_) * x2_ - static_cast<double>(a2_) * y2_;
+    const float y = static_cast<float>(rest - static_cast<double>(a1_) * y1_);
+    if (!std::isfinite(y)) {
+        x1_ = x2_ = y1_ = y2_ = 0;
+        return x;
+    }
+    x2_ = x1_, x1_ = x;
+    y2_ = y1_, y1_ = y;
+    return y;
+}
+
+// Output y (nominally -1..1) back to 16 bits: beyond full scale it saturates, inside it is scaled
+// by 32767 and rounded, so y = -1 gives -32767 and only an overshoot reaches -32768.
+inline int16_t IIRFilter::toSample16(float y) {
+    if (y > 1.0f) return 32767;
+    if (y < -1.0f) return -32768;
+    return clip16(static_cast<double>(y) * 32767.0);
+}
 
 } // namespace lctune

@@ -162,10 +162,24 @@ void clsDSP::ProcessSamples(std::span<int16_t> intSamples) {
     if (effectsUsed_ & kPhaseShift) phaseShift(intSamples);
 }
 
+// Band 0 first; each band clips to 16 bits on its own, so the bands are in series. The bands are
+// staggered by one sample each: in step i band k filters sample i - k, which band k - 1 finished
+// in the step before. Every band still sees its input stream in order, so the samples are the same
+// as running whole blocks band after band, but the bands' recursions overlap instead of queueing.
 void clsDSP::均衡处理子程序(std::span<int16_t> samples) {
     if (!ready()) return;
+    std::array<IIRFilter*, kMaxBands> active{};
+    int64_t count = 0;
     for (IIRFilter& band : bandFilters_)
-        band.ProcessSamples_16bit(samples);
+        if (band.active()) active[static_cast<size_t>(count++)] = &band;
+    const auto n = static_cast<int64_t>(samples.size());
+    for (int64_t i = 0; i < n + count - 1; ++i) {
+        const int64_t first = std::max<int64_t>(0, i - n + 1), last = std::min(count - 1, i);
+        for (int64_t k = first; k <= last; ++k) {
+            int16_t& s = samples[static_cast<size_t>(i - k)];
+            s = active[static_cast<size_t>(k)]->processSample16(s);
+        }
+    }
 }
 
 void clsDSP::后期周相_ProcessSamples(std::span<int16_t> samples) {
