@@ -57,8 +57,8 @@ bool OptionParser::intValue(int64_t lo, int64_t hi, int32_t& out) {
     if (text.empty() || *end != '\0' || errno == ERANGE || text.find_first_of(" \t") != std::string::npos)
         return reject(name_ + " takes a whole number, not \"" + text + "\"");
     if (v < lo || v > hi)
-        return reject(name_ + " must be between " + std::to_string(lo) + " and " + std::to_string(hi) + ", not " +
-                      text);
+        return reject(name_ + " must be between " + std::to_string(lo) + " and " + std::to_string(hi) +
+                      ", not " + text);
     out = static_cast<int32_t>(v);
     return true;
 }
@@ -77,7 +77,9 @@ bool OptionParser::doubleValue(double lo, double hi, double& out) {
     return true;
 }
 
-bool OptionParser::stringValue(std::string& out) { return takeValue(out); }
+bool OptionParser::stringValue(std::string& out) {
+    return takeValue(out);
+}
 
 bool OptionParser::flag(bool& out, bool value) {
     if (hasInline_) return reject(name_ + " takes no value");

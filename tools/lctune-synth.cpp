@@ -28,7 +28,9 @@ Options:
   --rate R                    samples per second (default 88200)
   --amplitude A               peak level, 0-1 of full scale (default 0.8)
   --decay D                   string loss per period, 0.9-1 (default 0.996)
-  --seed N                    seed of the pluck's noise burst (default 1)
+  --softness N                smooth the pluck's burst N times: a softer, rounder tone (default 0)
+  --repeat N                  play the sound N times in a row, each a fresh pluck (default 1)
+  --variant N                 which noise burst starts the pluck (default 1)
   --help, --version
 )";
 
@@ -44,18 +46,29 @@ struct Lcg {
 
 // Karplus-Strong: a noise burst circulating in a delay line of one period, smoothed by a
 // two-point average and a first-order all-pass that supplies the fractional part of the period.
-std::vector<double> pluck(double freq, double rate, int64_t count, double decay, uint32_t seed) {
+std::vector<double> pluck(double freq, double rate, int64_t count, double decay, uint32_t variant,
+                          int softness) {
     const double period = rate / freq - 0.5; // the two-point average adds half a sample
     const int32_t length = std::max<int32_t>(2, static_cast<int32_t>(std::floor(period)));
     const double frac = period - length;
     const double c = (1 - frac) / (1 + frac);
     std::vector<double> line(static_cast<size_t>(length));
-    Lcg rng{seed};
-    for (auto& v : line) v = rng.next();
+    Lcg rng{variant};
+    for (auto& v : line)
+        v = rng.next();
+    // A finger is softer than a white-noise burst: smooth the excitation (circularly, so the
+    // line has no seam) before the string starts.
+    for (int pass = 0; pass < softness; ++pass) {
+        double y = line.back();
+        for (auto& v : line)
+            v = y += 0.35 * (v - y);
+    }
     double mean = 0;
-    for (double v : line) mean += v;
+    for (double v : line)
+        mean += v;
     mean /= length;
-    for (auto& v : line) v -= mean;
+    for (auto& v : line)
+        v -= mean;
 
     std::vector<double> out(static_cast<size_t>(count));
     double apIn = 0, apOut = 0, prev = 0;
@@ -79,7 +92,7 @@ std::vector<double> pluck(double freq, double rate, int64_t count, double decay,
 int main(int argc, char** argv) {
     std::string kind = "pluck", file;
     double freq = 110, seconds = 3, delay = 0, amplitude = 0.8, decay = 0.996;
-    int32_t rate = 88200, seed = 1;
+    int32_t rate = 88200, variant = 1, repeat = 1, softness = 0;
     OptionParser parser("lctune-synth", argc, argv);
     while (parser.next()) {
         const std::string& name = parser.name();
@@ -106,12 +119,17 @@ int main(int argc, char** argv) {
             ok = parser.doubleValue(0, 1, amplitude);
         } else if (name == "--decay") {
             ok = parser.doubleValue(0.9, 1, decay);
-        } else if (name == "--seed") {
-            ok = parser.intValue(0, 2147483647, seed);
+        } else if (name == "--softness") {
+            ok = parser.intValue(0, 50, softness);
+        } else if (name == "--repeat") {
+            ok = parser.intValue(1, 1000, repeat);
+        } else if (name == "--variant") {
+            ok = parser.intValue(0, 2147483647, variant);
         } else if (parser.isPositional() && file.empty()) {
             file = name;
         } else {
-            return parser.fail(parser.isPositional() ? "only one OUT.wav may be given" : "unknown option " + name);
+            return parser.fail(parser.isPositional() ? "only one OUT.wav may be given"
+                                                     : "unknown option " + name);
         }
         if (!ok) return parser.fail();
     }
@@ -123,20 +141,26 @@ int main(int argc, char** argv) {
     const int64_t count = std::llround(seconds * rate);
     std::vector<double> sound;
     if (kind == "pluck") {
-        sound = pluck(freq, rate, count, decay, static_cast<uint32_t>(seed));
+        for (int32_t r = 0; r < repeat; ++r) {
+            const auto one = pluck(freq, rate, count, decay, static_cast<uint32_t>(variant + r), softness);
+            sound.insert(sound.end(), one.begin(), one.end());
+        }
     } else {
-        sound.assign(static_cast<size_t>(count), 0.0);
+        sound.assign(static_cast<size_t>(count * repeat), 0.0);
         if (kind == "sine")
-            for (int64_t i = 0; i < count; ++i)
-                sound[static_cast<size_t>(i)] = std::sin(2 * std::numbers::pi * freq * static_cast<double>(i) / rate);
+            for (int64_t i = 0; i < count * repeat; ++i)
+                sound[static_cast<size_t>(i)] =
+                    std::sin(2 * std::numbers::pi * freq * static_cast<double>(i) / rate);
     }
     double peak = 0;
-    for (double v : sound) peak = std::max(peak, std::fabs(v));
+    for (double v : sound)
+        peak = std::max(peak, std::fabs(v));
     const double scale = peak > 0 ? amplitude * 32767 / peak : 0;
 
     std::vector<int16_t> samples(static_cast<size_t>(lead), 0);
-    samples.reserve(static_cast<size_t>(lead + count));
-    for (double v : sound) samples.push_back(clip16(v * scale));
+    samples.reserve(static_cast<size_t>(lead) + sound.size());
+    for (double v : sound)
+        samples.push_back(clip16(v * scale));
 
     SF_INFO info{};
     info.samplerate = rate;

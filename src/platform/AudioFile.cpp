@@ -49,7 +49,8 @@ std::vector<int16_t> mixToMono(const std::vector<int16_t>& interleaved, int32_t 
     std::vector<int16_t> mono(frames);
     for (size_t f = 0; f < frames; ++f) {
         int64_t sum = 0;
-        for (int32_t c = 0; c < channels; ++c) sum += interleaved[f * static_cast<size_t>(channels) + c];
+        for (int32_t c = 0; c < channels; ++c)
+            sum += interleaved[f * static_cast<size_t>(channels) + c];
         mono[f] = clip16(static_cast<double>(sum) / channels);
     }
     return mono;

@@ -7,11 +7,21 @@
 
 namespace lctune {
 
-constexpr uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return r + 256u * g + 65536u * b; }
-constexpr uint32_t redOf(uint32_t c) { return c & 0xFFu; }
-constexpr uint32_t greenOf(uint32_t c) { return (c >> 8) & 0xFFu; }
-constexpr uint32_t blueOf(uint32_t c) { return (c >> 16) & 0xFFu; }
-constexpr bool isSystemColor(uint32_t c) { return (c & 0x80000000u) != 0; }
+constexpr uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) {
+    return r + 256u * g + 65536u * b;
+}
+constexpr uint32_t redOf(uint32_t c) {
+    return c & 0xFFu;
+}
+constexpr uint32_t greenOf(uint32_t c) {
+    return (c >> 8) & 0xFFu;
+}
+constexpr uint32_t blueOf(uint32_t c) {
+    return (c >> 16) & 0xFFu;
+}
+constexpr bool isSystemColor(uint32_t c) {
+    return (c & 0x80000000u) != 0;
+}
 
 /// "#RRGGBB" of a packed colour (system colours are not resolved here).
 std::string colorHex(uint32_t c);

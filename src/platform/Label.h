@@ -11,7 +11,8 @@ namespace lctune {
 
 class Label {
 public:
-    explicit Label(std::string text, uint32_t backColor = 0) : text_(std::move(text)), backColor_(backColor) {}
+    explicit Label(std::string text, uint32_t backColor = 0)
+        : text_(std::move(text)), backColor_(backColor) {}
 
     const std::string& Text() const { return text_; }
     /// Raises Change only when the text actually changes.

@@ -8,7 +8,7 @@ namespace lctune {
 
 double roundToPlaces(double x, int d) {
     const double scale = std::pow(10.0, d);
-    return std::nearbyint(x * scale) / scale;
+    return std::rint(x * scale) / scale;
 }
 
 std::string numberText(double x) {
@@ -21,11 +21,14 @@ std::string numberText(double x) {
     return std::string(buf.data(), res.ptr);
 }
 
-std::string numberText(int64_t x) { return std::to_string(x); }
+std::string numberText(int64_t x) {
+    return std::to_string(x);
+}
 
 double leadingNumber(std::string_view text) {
     size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
@@ -34,10 +37,12 @@ double leadingNumber(std::string_view text) {
     const size_t numberStart = i;
     auto isDigit = [&](size_t k) { return k < text.size() && text[k] >= '0' && text[k] <= '9'; };
     size_t digits = 0;
-    while (isDigit(i)) ++i, ++digits;
+    while (isDigit(i))
+        ++i, ++digits;
     if (i < text.size() && text[i] == '.') {
         ++i;
-        while (isDigit(i)) ++i, ++digits;
+        while (isDigit(i))
+            ++i, ++digits;
     }
     if (digits == 0) return 0.0;
     // An exponent counts only when at least one digit follows it ("2E" is 2, "2E3" is 2000).
@@ -45,7 +50,8 @@ double leadingNumber(std::string_view text) {
         size_t k = i + 1;
         if (k < text.size() && (text[k] == '+' || text[k] == '-')) ++k;
         if (isDigit(k)) {
-            while (isDigit(k)) ++k;
+            while (isDigit(k))
+                ++k;
             i = k;
         }
     }
@@ -55,9 +61,8 @@ double leadingNumber(std::string_view text) {
         // from_chars leaves value untouched on overflow or underflow; decide which it was.
         const std::string_view mantissa = text.substr(numberStart, i - numberStart);
         const auto e = mantissa.find_first_of("eE");
-        value = (e != std::string_view::npos && mantissa.find('-', e) != std::string_view::npos)
-                    ? 0.0
-                    : HUGE_VAL;
+        value =
+            (e != std::string_view::npos && mantissa.find('-', e) != std::string_view::npos) ? 0.0 : HUGE_VAL;
     }
     return negative ? -value : value;
 }

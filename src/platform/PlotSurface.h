@@ -56,7 +56,8 @@ private:
 /// A surface that draws nothing: for analysis without a picture (command-line tools, benchmarks).
 class NullPlotSurface final : public PlotSurface {
 public:
-    NullPlotSurface(int32_t pixelWidth = 300, int32_t pixelHeight = 100) : PlotSurface(pixelWidth, pixelHeight) {}
+    NullPlotSurface(int32_t pixelWidth = 300, int32_t pixelHeight = 100)
+        : PlotSurface(pixelWidth, pixelHeight) {}
     void clear() override {}
     void moveTo(double, double) override {}
     void lineTo(double, double) override {}

@@ -3,6 +3,7 @@
 #include "platform/Colors.h"
 #include "platform/Numbers.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -57,8 +58,8 @@ const NoteTable& noteTable() {
 }
 
 constexpr std::array<const char*, 12> kNoteTexts = {
-    "A  (6)", "A+ (6+)", "B  (7)", "C  (1)", "C+ (1+)", "D  (2)",
-    "D+ (2+)", "E  (3)", "F  (4)", "F+ (4+)", "G  (5)", "G+ (5+)",
+    "A  (6)",  "A+ (6+)", "B  (7)", "C  (1)",  "C+ (1+)", "D  (2)",
+    "D+ (2+)", "E  (3)",  "F  (4)", "F+ (4+)", "G  (5)",  "G+ (5+)",
 };
 
 } // namespace
@@ -84,17 +85,19 @@ void TunerAnalysis::reset() {
 // whose last three samples are 0; blocks too short for that come back as zeros, never read out
 // of bounds.
 
+// The stages hold whole numbers in doubles: every difference of two of them is exact, as in
+// 32-bit integers, and the chain of rounded stages stays free of conversions.
 void TunerAnalysis::滤掉次声波(SampleBlock& x) {
     constexpr double a = 0.0175;
     const int64_t highest = static_cast<int64_t>(x.size()) - 1;
     scratch_.assign(highest > 0 ? static_cast<size_t>(highest) : 0, 0);
-    int32_t s1 = 0, s2 = 0, s3 = 0;
+    double s1 = 0, s2 = 0, s3 = 0;
     for (int64_t j = 0; j <= highest - 4; ++j) {
-        const int32_t xj = x[static_cast<size_t>(j)];
-        s1 = roundToInt32(s1 - a * static_cast<double>(s1 - xj));
-        s2 = roundToInt32(s2 - a * static_cast<double>(s2 - s1));
-        s3 = roundToInt32(s3 - a * static_cast<double>(s3 - s2));
-        const int32_t d = xj - s3;
+        const double xj = x[static_cast<size_t>(j)];
+        s1 = roundHalfEvenFast(s1 - a * (s1 - xj));
+        s2 = roundHalfEvenFast(s2 - a * (s2 - s1));
+        s3 = roundHalfEvenFast(s3 - a * (s3 - s2));
+        const double d = xj - s3;
         // The output is limited symmetrically, so -32768 never appears.
         scratch_[static_cast<size_t>(j)] = static_cast<int16_t>(d > 32767 ? 32767 : (d < -32767 ? -32767 : d));
     }
@@ -102,21 +105,21 @@ void TunerAnalysis::滤掉次声波(SampleBlock& x) {
 }
 
 void TunerAnalysis::低通滤波(SampleBlock& x) {
-    const float c = static_cast<float>(settings_.滤波系数调节()) / 100.0f;
-    const double cd = c;
+    // A coefficient above 1 would make the smoother unstable; the slider never gives one.
+    const int32_t percent = std::clamp(settings_.滤波系数调节(), 0, 100);
+    const double c = static_cast<float>(percent) / 100.0f;
     const int64_t highest = static_cast<int64_t>(x.size()) - 1;
     scratch_.assign(highest > 0 ? static_cast<size_t>(highest) : 0, 0);
-    std::array<int32_t, 4> s{0, 0, 0, 0};
+    double s1 = 0, s2 = 0, s3 = 0, s4 = 0;
     for (int64_t j = 0; j <= highest - 4; ++j) {
-        int64_t input = x[static_cast<size_t>(j)];
-        for (auto& stage : s) {
-            stage = roundToInt32(stage - cd * static_cast<double>(stage - input));
-            input = stage;
-        }
+        const double xj = x[static_cast<size_t>(j)];
+        s1 = roundHalfEvenFast(s1 - c * (s1 - xj));
+        s2 = roundHalfEvenFast(s2 - c * (s2 - s1));
+        s3 = roundHalfEvenFast(s3 - c * (s3 - s2));
+        s4 = roundHalfEvenFast(s4 - c * (s4 - s3));
         // The fourth stage itself is limited, and the limited value feeds the next sample.
-        if (s[3] > 32767) s[3] = 32767;
-        if (s[3] < -32767) s[3] = -32767;
-        scratch_[static_cast<size_t>(j)] = static_cast<int16_t>(s[3]);
+        s4 = s4 > 32767 ? 32767 : (s4 < -32767 ? -32767 : s4);
+        scratch_[static_cast<size_t>(j)] = static_cast<int16_t>(s4);
     }
     x.swap(scratch_);
 }
@@ -132,7 +135,8 @@ void TunerAnalysis::放大子程序(SampleBlock& x) {
     if (peak == 0) peak = 32767;
     blockGain_ = kNormalisedPeak / peak;
     // |x[i]| <= peak, so no result leaves the 16-bit range.
-    for (size_t i = 0; i < count; ++i) x[i] = static_cast<int16_t>(roundHalfEven(x[i] * blockGain_));
+    for (size_t i = 0; i < count; ++i)
+        x[i] = static_cast<int16_t>(roundHalfEvenFast(x[i] * blockGain_));
 }
 
 void TunerAnalysis::求正负峰值(const SampleBlock& x) {

@@ -27,7 +27,8 @@ public:
     /// switched on and not flat.
     using Equaliser = std::function<void(SampleBlock&)>;
 
-    TunerAnalysis(const TunerSettingsView& settings, PlotSurface& picture2, const AppFlags& flags = appFlags());
+    TunerAnalysis(const TunerSettingsView& settings, PlotSurface& picture2,
+                  const AppFlags& flags = appFlags());
     TunerAnalysis(const TunerAnalysis&) = delete;
     TunerAnalysis& operator=(const TunerAnalysis&) = delete;
 

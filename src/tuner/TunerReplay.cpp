@@ -17,7 +17,8 @@ std::string formatTunerRow(const TunerRow& row) {
     std::snprintf(time, sizeof time, "%lld.%03lld", static_cast<long long>(ms / 1000),
                   static_cast<long long>(ms % 1000));
     std::string line = std::to_string(row.tick) + '\t' + time;
-    for (const std::string* field : {&row.提示, &row.放大系数显示, &row.统计次数, &row.频率值, &row.音符, &row.标准频率}) {
+    for (const std::string* field :
+         {&row.提示, &row.放大系数显示, &row.统计次数, &row.频率值, &row.音符, &row.标准频率}) {
         line += '\t';
         line += *field;
     }
@@ -26,15 +27,9 @@ std::string formatTunerRow(const TunerRow& row) {
 }
 
 TunerRow snapshot(const TunerAnalysis& a, int64_t tick) {
-    return TunerRow{tick,
-                    a.提示.Text(),
-                    a.放大系数显示.Text(),
-                    a.统计次数label.Text(),
-                    a.频率值.Text(),
-                    a.音符.Text(),
-                    a.标准频率.Text(),
-                    a.电平表1.Value(),
-                    a.频率值.BackColor()};
+    return TunerRow{
+        tick,          a.提示.Text(),     a.放大系数显示.Text(), a.统计次数label.Text(), a.频率值.Text(),
+        a.音符.Text(), a.标准频率.Text(), a.电平表1.Value(),     a.频率值.BackColor()};
 }
 
 // Tick j falls at j / 40 s, block k arrives at (k + 1) · 5120 / 88200 s. Both sides multiplied by
@@ -44,7 +39,8 @@ int64_t TunerReplay::tickCount(int64_t samples) {
     return blocks * kBlockSamples * kTicksPerSecond / kRate;
 }
 
-void TunerReplay::run(const std::vector<int16_t>& samples, const std::function<void(const TunerRow&)>& rowSink) {
+void TunerReplay::run(const std::vector<int16_t>& samples,
+                      const std::function<void(const TunerRow&)>& rowSink) {
     const int64_t blocks = static_cast<int64_t>(samples.size()) / kBlockSamples;
     const int64_t ticks = tickCount(static_cast<int64_t>(samples.size()));
     SampleBlock buffer(kInitialSamples, 0);

@@ -1,6 +1,6 @@
+#include "platform/Numbers.h"
 #include "platform/Colors.h"
 #include "platform/Event.h"
-#include "platform/Numbers.h"
 
 #include <gtest/gtest.h>
 
@@ -69,7 +69,10 @@ TEST(Colors, PackAndPrint) {
 TEST(Event, HandlersRunInConnectionOrderWithReferences) {
     Event<int&> e;
     std::vector<int> order;
-    e.connect([&](int& v) { order.push_back(v); v += 1; });
+    e.connect([&](int& v) {
+        order.push_back(v);
+        v += 1;
+    });
     e.connect([&](int& v) { order.push_back(v); });
     int value = 5;
     e(value);

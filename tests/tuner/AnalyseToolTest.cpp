@@ -1,0 +1,187 @@
+// lctune-analyse end to end: golden tables of the tuner's display on the project's own short
+// recordings, and the error paths. A golden mismatch writes the actual table beside the build
+// (NAME.actual.tsv) so re-blessing is a reviewed diff.
+
+#include "ToolRunner.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sndfile.h>
+#include <vector>
+
+using lctune::test::runTool;
+using lctune::test::shellQuote;
+using lctune::test::slurp;
+
+namespace {
+
+const std::string kData = LCTUNE_TEST_DATA;
+const std::string kHeader =
+    "tick\ttime_s\t提示\t放大系数显示\t统计次数\t频率值\t音符\t标准频率\t电平表1\t背景\n";
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> v;
+    std::istringstream in(text);
+    for (std::string l; std::getline(in, l);)
+        v.push_back(l);
+    return v;
+}
+
+struct GoldenCase {
+    const char* golden;
+    const char* recording;
+    const char* options;
+};
+
+class AnalyseGolden : public ::testing::TestWithParam<GoldenCase> {};
+
+std::string writeWav(const std::string& name, const std::vector<int16_t>& samples, int rate, int channels) {
+    const std::string path = ::testing::TempDir() + name;
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (f) {
+        sf_write_short(f, samples.data(), static_cast<sf_count_t>(samples.size()));
+        sf_close(f);
+    }
+    return path;
+}
+
+} // namespace
+
+TEST_P(AnalyseGolden, MatchesTheTableLineByLine) {
+    const GoldenCase c = GetParam();
+    const auto r =
+        runTool("lctune-analyse", std::string(c.options) + " " + shellQuote(kData + "/" + c.recording));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    const std::string expected = slurp(kData + "/golden/" + c.golden);
+    ASSERT_FALSE(expected.empty());
+    if (r.out != expected) {
+        std::ofstream(std::string(c.golden) + ".actual.tsv") << r.out;
+        const auto got = lines(r.out), want = lines(expected);
+        for (size_t i = 0; i < std::min(got.size(), want.size()); ++i)
+            ASSERT_EQ(got[i], want[i]) << "first difference at line " << i + 1;
+        ASSERT_EQ(got.size(), want.size());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Recordings, AnalyseGolden,
+    ::testing::Values(GoldenCase{"sine-440.tsv", "sine-440.wav", ""},
+                      GoldenCase{"silence-then-e2.tsv", "silence-then-e2.wav", ""},
+                      GoldenCase{"silence-then-e2-options.tsv", "silence-then-e2.wav",
+                                 "--continuous --divider 2 --no-amplify --coef 30 --schmitt=50 --lock 10"},
+                      GoldenCase{"g3-44100-stereo.tsv", "g3-44100-stereo.wav", ""},
+                      GoldenCase{"g3-44100-stereo-no-filter.tsv", "g3-44100-stereo.wav", "--no-filter"}));
+
+TEST(AnalyseTool, TableHasTheHeaderAndOneLinePerTick) {
+    const auto r = runTool("lctune-analyse", shellQuote(kData + "/sine-440.wav"));
+    ASSERT_EQ(r.status, 0);
+    ASSERT_EQ(r.out.substr(0, kHeader.size()), kHeader);
+    // 1.2 s = 105840 samples: 20 full blocks, 20 · 5120 / 88200 s = 1.161 s, so 46 ticks.
+    const auto l = lines(r.out);
+    ASSERT_EQ(l.size(), 47u);
+    EXPECT_EQ(l[46].substr(0, 9), "46\t1.150\t");
+}
+
+TEST(AnalyseTool, ShortRecordingPrintsTheHeaderOnly) {
+    const std::string path = writeWav("short.wav", std::vector<int16_t>(5119, 1000), 88200, 1);
+    const auto r = runTool("lctune-analyse", shellQuote(path));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, kHeader);
+}
+
+TEST(AnalyseTool, ExactlyOneBlockGivesTwoTicks) {
+    // One block ends at 0.058 s: ticks at 0.025 and 0.050 analyse the initial zeros.
+    const std::string path = writeWav("one.wav", std::vector<int16_t>(5120, 1000), 88200, 1);
+    const auto r = runTool("lctune-analyse", shellQuote(path));
+    EXPECT_EQ(r.status, 0);
+    const auto l = lines(r.out);
+    ASSERT_EQ(l.size(), 3u);
+    EXPECT_EQ(l[1], "1\t0.025\t分析中！\t0.67\t1\t440HZ\tA  (6)\t440HZ\t0\t#008000");
+    EXPECT_EQ(l[2], "2\t0.050\t分析中！\t0.67\t2\t440HZ\tA  (6)\t440HZ\t0\t#008000");
+}
+
+TEST(AnalyseTool, BadInputFailsWithOneLineAndStatusTwo) {
+    const std::string empty = writeWav("empty.wav", {}, 88200, 1);
+    const std::string text = ::testing::TempDir() + "not-audio.wav";
+    std::ofstream(text) << "this is not a recording\n";
+    const std::string wav = shellQuote(kData + "/sine-440.wav");
+    const std::vector<std::string> cases = {
+        shellQuote("/nonexistent/take.wav"),
+        shellQuote(text),
+        shellQuote(empty),
+        "",
+        "--lock 0 " + wav,
+        "--lock 101 " + wav,
+        "--divider 26 " + wav,
+        "--divider 0 " + wav,
+        "--schmitt -1 " + wav,
+        "--coef abc " + wav,
+        "--coef 5x " + wav,
+        "--coef " + wav,
+        "--bogus " + wav,
+        "--no-filter=1 " + wav,
+        wav + " " + wav,
+    };
+    for (const std::string& args : cases) {
+        const auto r = runTool("lctune-analyse", args);
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_EQ(r.out, "") << args;
+        EXPECT_EQ(r.err.rfind("lctune-analyse: ", 0), 0u) << args << ": " << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << args << ": " << r.err;
+    }
+}
+
+TEST(AnalyseTool, HelpAndVersionSucceed) {
+    const auto help = runTool("lctune-analyse", "--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Usage: lctune-analyse"), std::string::npos);
+    const auto version = runTool("lctune-analyse", "--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("lctune-analyse ", 0), 0u);
+}
+
+TEST(AnalyseTool, SamplesReachTheAnalysisExactly) {
+    // Each block is silent but for its first sample; the gain display (two thirds of full scale
+    // over that sample, to two places) tells exactly which value was analysed.
+    std::vector<int16_t> mono(5120 * 2, 0);
+    mono[0] = 100;    // gain 218.45
+    mono[5120] = 101; // gain 216.28
+    const auto r = runTool("lctune-analyse", shellQuote(writeWav("mono.wav", mono, 88200, 1)));
+    ASSERT_EQ(r.status, 0);
+    auto l = lines(r.out);
+    // Two blocks: ticks 1 … 4; block 0 arrives at 0.058 s (before tick 3), block 1 at 0.116 s.
+    ASSERT_EQ(l.size(), 5u);
+    EXPECT_NE(l[3].find("\t218.45\t"), std::string::npos) << l[3];
+    EXPECT_NE(l[4].find("\t218.45\t"), std::string::npos) << l[4];
+
+    // Stereo: the mean of the channels, halves to even (100.5 -> 100, 101.5 -> 102).
+    std::vector<int16_t> stereo(5120 * 3 * 2, 0);
+    stereo[0] = 100, stereo[1] = 101;
+    stereo[10240] = 101, stereo[10241] = 102;
+    const auto s = runTool("lctune-analyse", shellQuote(writeWav("stereo.wav", stereo, 88200, 2)));
+    ASSERT_EQ(s.status, 0);
+    l = lines(s.out);
+    ASSERT_EQ(l.size(), 7u);
+    EXPECT_NE(l[3].find("\t218.45\t"), std::string::npos) << l[3];
+    EXPECT_NE(l[5].find("\t214.16\t"), std::string::npos) << l[5];
+}
+
+TEST(SynthTool, PluckIsDeterministicAndReadsAsItsNote) {
+    const std::string a = ::testing::TempDir() + "pluck-a.wav", b = ::testing::TempDir() + "pluck-b.wav";
+    const std::string args = "--kind pluck --freq 110 --seconds 1 --softness 8 ";
+    ASSERT_EQ(runTool("lctune-synth", args + shellQuote(a)).status, 0);
+    ASSERT_EQ(runTool("lctune-synth", args + shellQuote(b)).status, 0);
+    EXPECT_EQ(slurp(a), slurp(b));
+    const auto r = runTool("lctune-analyse", shellQuote(a));
+    ASSERT_EQ(r.status, 0);
+    const auto l = lines(r.out);
+    ASSERT_GT(l.size(), 20u);
+    EXPECT_NE(l[20].find("\t110HZ\tA2  (6)\t110HZ\t"), std::string::npos) << l[20];
+    EXPECT_EQ(runTool("lctune-synth", "--freq 50000 " + shellQuote(a)).status, 2);
+}
