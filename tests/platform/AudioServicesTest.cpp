@@ -214,33 +214,6 @@ TEST(AlsaWaveIn, CapturesTheExactSamplesOfAFilePcm) {
     EXPECT_NE(error.find("lctest_missing"), std::string::npos);
 }
 
-TEST(AlsaWaveIn, TheEngineDeliversWholeRunsOfAFilePcmAndStopsCleanly) {
-    std::vector<int16_t> samples(40 * 5120);
-    for (size_t i = 0; i < samples.size(); ++i)
-        samples[i] = static_cast<int16_t>(i % 30000);
-    TempFile raw(samples);
-    AlsaWaveIn alsa({"lctest_file"}, filePcmConfig(raw.path()));
-    AlsaMixerService mixers([&](int32_t i) { return alsa.deviceName(i); }, filePcmConfig(raw.path()));
-    PlainMessageLoop loop;
-    ConsoleMessageBox boxes;
-    WaveInRecorder recorder(alsa, mixers, loop, boxes);
-    int blocks = 0;
-    bool contiguous = true;
-    recorder.GotData.connect([&](SampleBlock& block, int32_t& length) {
-        ++blocks;
-        for (int32_t i = 1; i < length / 2; ++i)
-            contiguous =
-                contiguous && (block[i] == block[i - 1] + 1 || (block[i] == 0 && block[i - 1] == 29999));
-    });
-    ASSERT_TRUE(recorder.StartRecord(44100, 1)) << recorder.lastError();
-    ASSERT_TRUE(loop.runUntil([&] { return blocks >= 8; }, 5s));
-    EXPECT_TRUE(contiguous);
-    EXPECT_TRUE(recorder.StopRecord());
-    const int after = blocks;
-    loop.waitAndRun(50ms);
-    EXPECT_EQ(blocks, after);
-}
-
 // The mixer through our control plugin: lines Mic, Line and CD behind a "Capture Source" selector.
 std::string mixerConfig() {
     return std::string("ctl.lctest { type lctest }\nctl_type.lctest { lib \"") + LCTUNE_CTL_PLUGIN + "\" }\n";
