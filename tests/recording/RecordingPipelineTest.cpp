@@ -40,11 +40,11 @@ private:
 };
 
 // Samples that never repeat within the file, so any lost or doubled sample shows.
-std::vector<int16_t> pattern(size_t n, uint32_t seed) {
+std::vector<int16_t> pattern(size_t n, uint32_t start) {
     std::vector<int16_t> v(n);
     for (auto& s : v) {
-        seed = seed * 1664525u + 1013904223u;
-        s = static_cast<int16_t>(seed >> 16);
+        start = start * 1664525u + 1013904223u;
+        s = static_cast<int16_t>(start >> 16);
     }
     return v;
 }
