@@ -89,7 +89,7 @@ int32_t EncoderWAV::Encoder_EncoderInit(int32_t rate, int16_t channels, const st
     fd_ = fd;
     path_ = path;
     const std::vector<uint8_t> placeholder(28 + formatRecord(output_).size(), 0);
-    writeAll(placeholder.data(), static_cast<int64_t>(placeholder.size()));
+    fileEnd_ = std::max<int64_t>(0, writeAll(placeholder.data(), static_cast<int64_t>(placeholder.size())));
     return kOk;
 }
 
@@ -109,16 +109,20 @@ int32_t EncoderWAV::Encoder_Encode(const void* data, int32_t length, int32_t& us
     }
     int64_t written = 0;
     if (fd_ >= 0 && produced > 0) {
-        // Audio is only ever appended; the header is rewritten at close.
-        const int64_t before = static_cast<int64_t>(lseek(fd_, 0, SEEK_END));
-        if (before < 0 || before + produced > kMaxFileBytes) {
+        // Audio is only ever appended, so the end is tracked here rather than asked of the file
+        // system for every block; the header is rewritten at close from the real size.
+        if (fileEnd_ + produced > kMaxFileBytes) {
             used = 0;
             return kWriteFailed;
         }
         written = writeAll(destinationBuffer_.data(), produced);
-        // A short write (a full disk) would leave part of a sample frame behind; cut it off so
-        // the file ends on whole frames.
-        if (written != produced && ftruncate(fd_, before) == 0) lseek(fd_, before, SEEK_SET);
+        if (written == produced) {
+            fileEnd_ += produced;
+        } else if (ftruncate(fd_, fileEnd_) == 0) {
+            // A short write (a full disk) would leave part of a sample frame behind; cut it off
+            // so the file ends on whole frames.
+            lseek(fd_, fileEnd_, SEEK_SET);
+        }
     }
     used = sourceUsed;
     return written == produced ? kOk : kWriteFailed;
@@ -134,8 +138,7 @@ int32_t EncoderWAV::Encoder_EncoderClose() {
         converter_->convert(nullptr, 0, destinationBuffer_.data(),
                             static_cast<int32_t>(destinationBuffer_.size()), true, sourceUsed, produced) &&
         produced > 0) {
-        const int64_t before = fileSize(fd_);
-        if (before >= 0 && before + produced <= kMaxFileBytes) writeAll(destinationBuffer_.data(), produced);
+        if (fileEnd_ + produced <= kMaxFileBytes) writeAll(destinationBuffer_.data(), produced);
     }
     writeFinalHeader();
     releaseStream();
@@ -143,6 +146,10 @@ int32_t EncoderWAV::Encoder_EncoderClose() {
     fd_ = -1;
     path_.clear();
     return kOk;
+}
+
+void EncoderWAV::setFileSizeForTest(int64_t bytes) {
+    if (fd_ >= 0 && ftruncate(fd_, bytes) == 0 && lseek(fd_, bytes, SEEK_SET) == bytes) fileEnd_ = bytes;
 }
 
 void EncoderWAV::releaseStream() {

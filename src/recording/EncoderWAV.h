@@ -60,6 +60,10 @@ public:
     bool isWriting() const { return fd_ >= 0; }
     const std::string& path() const { return path_; }
 
+    /// Test hook: grows the open file (sparsely) to `bytes`, as hours of recording would, and
+    /// carries on writing at its end.
+    void setFileSizeForTest(int64_t bytes);
+
     /// The 18-byte little-endian wave-format record.
     static std::vector<uint8_t> formatRecord(const WaveFormat& format);
 
@@ -76,6 +80,8 @@ private:
     int32_t sourceCapacity_ = 0;
     std::vector<uint8_t> destinationBuffer_;
     int fd_ = -1;
+    /// Bytes in the file so far; audio is appended here.
+    int64_t fileEnd_ = 0;
     std::string path_;
 };
 

@@ -237,9 +237,9 @@ TEST(EncoderWAV, ABlockThatWouldPassFourGibibytesIsRefusedAndTheFileStaysValid) 
     const fs::path path = dir / "long.wav";
     EncoderWAV enc(WaveFormat::pcm(8000, 1, 16), flags);
     ASSERT_EQ(enc.Encoder_EncoderInit(8000, 1, path), 0);
-    // Grow the file (sparsely) to just under the limit, as hours of recording would.
     const uintmax_t nearLimit = EncoderWAV::kMaxFileBytes - 100;
-    ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(nearLimit)), 0);
+    enc.setFileSizeForTest(static_cast<int64_t>(nearLimit));
+    ASSERT_EQ(fs::file_size(path), nearLimit);
 
     std::vector<int16_t> block(100, 7);
     int32_t used = -1;
