@@ -1,10 +1,14 @@
 // lctune-analyse: runs the tuner's own analysis over a recording and prints, tick by tick, what
 // the tuner window shows.
 
+#include "capture/WaveInRecorder.h"
 #include "dsp/BlockEqualiser.h"
 #include "dsp/clsDSP.h"
 #include "platform/AudioFile.h"
+#include "platform/MessageBoxService.h"
+#include "platform/PlainMessageLoop.h"
 #include "platform/PlotSurface.h"
+#include "platform/SystemAudio.h"
 #include "platform/Version.h"
 #include "tools/ToolOptions.h"
 #include "tuner/TunerAnalysis.h"
@@ -12,9 +16,12 @@
 
 #include <array>
 #include <charconv>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 using namespace lctune;
@@ -36,6 +43,8 @@ Options:
   --no-amplify    switch off the second normalisation
   --continuous    average all accepted periods since the last pluck
   --eq G0,...,G6  switch the equaliser on with these seven band gains in dB (-12 to 12)
+  --input N       tune live from input device N ("default" for device 0) instead of a FILE,
+                  until Ctrl-C
   --help          show this text
   --version       show the version
 )";
@@ -43,6 +52,7 @@ Options:
 struct Options {
     TunerSettings settings;
     std::string file;
+    int32_t input = -1; // live from this device when 0 or more
     bool eq = false;
     std::array<float, 7> eqGains{};
 };
@@ -60,6 +70,89 @@ bool parseEqGains(const std::string& text, std::array<float, 7>& gains) {
         if (i + 1 < gains.size() && (p == end || *p++ != ',')) return false;
     }
     return p == end;
+}
+
+volatile std::sig_atomic_t gInterrupted = 0;
+
+// The needle as text: 41 places for -20 … 20, the middle marked.
+std::string needleText(int32_t value) {
+    std::string needle(41, '-');
+    needle[20] = '|';
+    needle[static_cast<size_t>(std::clamp(value, -20, 20) + 20)] = '#';
+    return "[" + needle + "]";
+}
+
+// The live tuner: capture at 88200 Hz in one channel, each block replacing the sample buffer,
+// and the analysis on every 25 ms display tick, as the tuner window runs it.
+int runLive(const Options& opt, OptionParser& parser) {
+    SystemAudio audio = makeSystemAudio();
+    PlainMessageLoop loop;
+    ConsoleMessageBox messageBoxes;
+    WaveInRecorder recorder(*audio.waveIn, *audio.mixers, loop, messageBoxes);
+    if (opt.input >= recorder.DeviceCount())
+        return parser.fail("there is no input device " + std::to_string(opt.input) +
+                           " (see lctune-record --list-devices)");
+    if (opt.input > 0 && !recorder.SelectDevice(opt.input))
+        return parser.fail("input device " + std::to_string(opt.input) + " cannot be selected");
+
+    NullPlotSurface picture;
+    AppFlags flags;
+    flags.tunerActive = true;
+    TunerAnalysis analysis(opt.settings, picture, flags);
+    clsDSP dsp;
+    BlockEqualiser equaliser(dsp);
+    if (opt.eq) {
+        dsp.samplerate(TunerReplay::kRate);
+        dsp.Channels(1);
+        flags.eqEnabled = true;
+        flags.eqFlat = true;
+        for (int32_t i = 0; i < 7; ++i) {
+            dsp.EqualizerBandGainDB(i, opt.eqGains[static_cast<size_t>(i)]);
+            if (opt.eqGains[static_cast<size_t>(i)] != 0) flags.eqFlat = false;
+        }
+        analysis.setEqualiser([&](SampleBlock& block) { equaliser.equalise(block); });
+    }
+    SampleBlock buffer(TunerReplay::kInitialSamples, 0);
+    recorder.GotData.connect([&](SampleBlock& samples, int32_t& bytes) {
+        if (bytes < 2) return;
+        buffer.assign(samples.begin(), samples.begin() + bytes / 2);
+        equaliser.newBlock();
+    });
+
+    struct sigaction sa {};
+    sa.sa_handler = [](int) { gInterrupted = 1; };
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    if (!recorder.StartRecord(TunerReplay::kRate, 1))
+        return parser.fail("cannot open input device " + std::to_string(opt.input) + " (" +
+                           recorder.DeviceName(opt.input) + "): " + recorder.lastError());
+
+    const bool terminal = isatty(STDOUT_FILENO) != 0;
+    if (!terminal) std::printf("%s\n", tunerTableHeader().c_str());
+    const auto start = std::chrono::steady_clock::now();
+    int64_t tick = 0;
+    while (!gInterrupted) {
+        const auto due = start + std::chrono::milliseconds(25 * (tick + 1));
+        while (!gInterrupted && std::chrono::steady_clock::now() < due) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(due - std::chrono::steady_clock::now());
+            loop.waitAndRun(std::max(left, std::chrono::milliseconds(1)));
+        }
+        if (gInterrupted) break;
+        ++tick;
+        analysis.分析频率(buffer);
+        const TunerRow row = snapshot(analysis, tick);
+        if (terminal) {
+            std::printf("\r%-10s %-12s standard %-10s %s %s\x1b[K", row.音符.c_str(), row.频率值.c_str(),
+                        row.标准频率.c_str(), needleText(row.电平表1).c_str(), row.提示.c_str());
+        } else {
+            std::printf("%s\n", formatTunerRow(row).c_str());
+        }
+        if (std::fflush(stdout) != 0) break;
+    }
+    recorder.StopRecord();
+    if (terminal) std::printf("\n");
+    return std::fflush(stdout) == 0 ? 0 : 2;
 }
 
 } // namespace
@@ -96,6 +189,14 @@ int main(int argc, char** argv) {
                 return parser.fail("--eq needs seven comma-separated gains from -12 to 12 dB, not '" + gains +
                                    "'");
             opt.eq = true;
+        } else if (name == "--input") {
+            std::string device;
+            if (!parser.stringValue(device)) return parser.fail();
+            const auto [end, ec] = std::from_chars(device.data(), device.data() + device.size(), opt.input);
+            if (device == "default")
+                opt.input = 0;
+            else if (ec != std::errc() || end != device.data() + device.size() || opt.input < 0)
+                return parser.fail("--input needs a device number or \"default\", not '" + device + "'");
         } else if (parser.isPositional()) {
             if (!opt.file.empty()) return parser.fail("only one FILE may be given");
             opt.file = name;
@@ -104,6 +205,8 @@ int main(int argc, char** argv) {
         }
     }
     if (parser.failed()) return parser.fail();
+    if (opt.input >= 0 && !opt.file.empty()) return parser.fail("give either --input or a FILE, not both");
+    if (opt.input >= 0) return runLive(opt, parser);
     if (opt.file.empty()) return parser.fail("no FILE given (see --help)");
 
     std::vector<int16_t> samples;

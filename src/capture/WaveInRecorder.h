@@ -1,0 +1,106 @@
+#pragma once
+// The capture engine: one input device in 16-bit PCM with a ring of BufferCount buffers of
+// BufferSize bytes queued with it. Every filled buffer is handed to GotData on the thread that
+// started capture (through the message loop) and queued again once the handlers return. The
+// engine also chooses the input device and the mixer line that feeds it, and that line's level.
+//
+// User-interface thread only: every member is called from it and GotData runs on it.
+
+#include "platform/AudioMixer.h"
+#include "platform/Event.h"
+#include "platform/MessageBoxService.h"
+#include "platform/MessageLoop.h"
+#include "platform/WaveIn.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace lctune {
+
+/// One capture buffer's samples: signed 16-bit, native byte order, left/right alternating in
+/// stereo. Always BufferSize / 2 elements; GotData says how many bytes at its start are valid.
+using SampleBlock = std::vector<int16_t>;
+
+class WaveInRecorder {
+public:
+    WaveInRecorder(WaveInService& waveIn, MixerService& mixers, MessageLoop& loop,
+                   MessageBoxService& messageBoxes);
+    ~WaveInRecorder();
+    WaveInRecorder(const WaveInRecorder&) = delete;
+    WaveInRecorder& operator=(const WaveInRecorder&) = delete;
+
+    /// True while an input device is open.
+    bool IsRecording() const { return device_ != nullptr; }
+    /// Opens the selected device (the default input when none is selected) at `samplerate` with
+    /// `Channels` (1 or 2), starts it and queues every buffer. False, with nothing left open,
+    /// when any step fails; lastError() then says why. Does nothing and returns false while
+    /// capturing.
+    bool StartRecord(int32_t samplerate, int16_t Channels);
+    /// Stops and closes the device; no GotData arrives after this has begun. Harmless when idle.
+    bool StopRecord();
+
+    /// Both are read by StartRecord; writes while capturing, and sizes that cannot hold one
+    /// sample or buffer, are ignored.
+    int32_t BufferCount() const { return bufferCount_; }
+    void BufferCount(int32_t value);
+    int32_t BufferSize() const { return bufferSize_; }
+    void BufferSize(int32_t value);
+
+    /// A filled buffer: its samples (valid only while the handlers run; copy what you keep) and
+    /// the number of bytes recorded into it.
+    Event<SampleBlock&, int32_t&> GotData;
+
+    // Input devices and mixer lines.
+    int32_t DeviceCount() const;
+    std::string DeviceName(int32_t index) const;
+    bool SelectDevice(int32_t index);
+    int32_t SelectedDevice() const { return selectedDevice_; }
+    int32_t MixerLineCount() const;
+    std::string MixerLineName(int32_t index) const;
+    bool SelectMixerLine(int32_t index);
+    int32_t SelectedMixerLine() const;
+    /// The component type of source `index`; -1 stands for the selected line.
+    int32_t MixerLineType(int32_t index) const;
+    /// The selected line's recording level, 0..65535; 0 when it cannot be read.
+    int32_t MixerLineVolume() const;
+    /// Sets every channel of the selected line to `Volume`.
+    void MixerLineVolume(int32_t Volume);
+
+    /// Why the last StartRecord failed, one line; empty after a success.
+    const std::string& lastError() const { return lastError_; }
+
+private:
+    struct CaptureBuffer {
+        WaveHeader header;
+        SampleBlock samples;
+        int16_t* dataAddress = nullptr;
+    };
+
+    bool setUpTarget();
+    void tearDownTarget();
+    void onNotification(uint32_t message, void* param);
+    void onBufferDone(WaveHeader* header);
+    bool failStart(const std::string& reason);
+    bool findRecordingDestination(MixerLineInfo& info) const;
+
+    WaveInService& waveIn_;
+    MixerService& mixers_;
+    MessageLoop& loop_;
+    MessageBoxService& messageBoxes_;
+
+    int32_t selectedDevice_ = -1;
+    int32_t bufferSize_ = 10240;
+    int32_t bufferCount_ = 5;
+    std::vector<CaptureBuffer> buffers_;
+    std::shared_ptr<NotificationTarget> target_;
+    std::unique_ptr<WaveInDevice> device_;
+    std::unique_ptr<AudioMixer> mixer_;
+    /// Counts capture sessions, so a handler that restarts capture is not answered by a re-queue
+    /// of a buffer that no longer exists.
+    uint64_t session_ = 0;
+    std::string lastError_;
+};
+
+} // namespace lctune

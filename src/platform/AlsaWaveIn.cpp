@@ -1,0 +1,199 @@
+#include "platform/AlsaWaveIn.h"
+
+#include <alsa/asoundlib.h>
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdlib>
+#include <memory>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace lctune {
+
+namespace {
+
+void quietHandler(const char*, int, const char*, int, const char*, ...) {}
+
+struct ConfigDeleter {
+    void operator()(snd_config_t* c) const { snd_config_delete(c); }
+};
+using ConfigPtr = std::unique_ptr<snd_config_t, ConfigDeleter>;
+
+// Parses ALSA configuration text into a private tree.
+ConfigPtr loadConfig(const std::string& text, std::string& error) {
+    snd_config_t* top = nullptr;
+    if (snd_config_top(&top) < 0) {
+        error = "cannot create an ALSA configuration";
+        return nullptr;
+    }
+    ConfigPtr config(top);
+    snd_input_t* in = nullptr;
+    if (snd_input_buffer_open(&in, text.data(), static_cast<ssize_t>(text.size())) < 0) {
+        error = "cannot read the ALSA configuration";
+        return nullptr;
+    }
+    const int rc = snd_config_load(top, in);
+    snd_input_close(in);
+    if (rc < 0) {
+        error = std::string("bad ALSA configuration: ") + snd_strerror(rc);
+        return nullptr;
+    }
+    return config;
+}
+
+int openPcm(snd_pcm_t** pcm, const std::string& name, const std::string& configText, int mode,
+            std::string& error) {
+    if (configText.empty()) return snd_pcm_open(pcm, name.c_str(), SND_PCM_STREAM_CAPTURE, mode);
+    ConfigPtr config = loadConfig(configText, error);
+    if (!config) return -EINVAL;
+    return snd_pcm_open_lconf(pcm, name.c_str(), SND_PCM_STREAM_CAPTURE, mode, config.get());
+}
+
+class AlsaDevice : public QueuedWaveInDevice {
+public:
+    AlsaDevice(snd_pcm_t* pcm, const WaveFormat& format, std::shared_ptr<NotificationTarget> target)
+        : QueuedWaveInDevice(format, std::move(target)), pcm_(pcm) {}
+    ~AlsaDevice() override { shutdown(); }
+
+protected:
+    long captureFrames(int16_t* dst, long frames) override {
+        const int ready = snd_pcm_wait(pcm_, 100);
+        if (ready == 0) return 0;
+        if (ready < 0) return recover(ready);
+        const snd_pcm_sframes_t got = snd_pcm_readi(pcm_, dst, static_cast<snd_pcm_uframes_t>(frames));
+        if (got == -EAGAIN) return 0;
+        if (got < 0) return recover(static_cast<int>(got));
+        return static_cast<long>(got);
+    }
+
+    bool startSource() override {
+        const snd_pcm_state_t state = snd_pcm_state(pcm_);
+        if (state != SND_PCM_STATE_PREPARED && snd_pcm_prepare(pcm_) < 0) return false;
+        return snd_pcm_start(pcm_) >= 0;
+    }
+
+    void stopSource() override { snd_pcm_drop(pcm_); }
+
+    void closeSource() override {
+        if (pcm_) snd_pcm_close(pcm_);
+        pcm_ = nullptr;
+    }
+
+private:
+    // An overrun or a suspend is recovered and capture goes on; anything else ends it.
+    long recover(int err) {
+        if (snd_pcm_recover(pcm_, err, 1) < 0) return -1;
+        snd_pcm_start(pcm_);
+        return 0;
+    }
+
+    snd_pcm_t* pcm_;
+};
+
+} // namespace
+
+void AlsaWaveIn::silenceLibraryErrors() {
+    snd_lib_error_set_handler(quietHandler);
+}
+
+AlsaWaveIn::AlsaWaveIn() {
+    silenceLibraryErrors();
+}
+
+AlsaWaveIn::AlsaWaveIn(std::vector<std::string> pcmNames, std::string configText)
+    : names_(std::move(pcmNames)), configText_(std::move(configText)), enumerated_(true) {
+    silenceLibraryErrors();
+}
+
+void AlsaWaveIn::enumerate() {
+    enumerated_ = true;
+    names_ = {"default"};
+    // Probing a JACK PCM must not start a JACK server.
+    setenv("JACK_NO_START_SERVER", "1", 0);
+    void** hints = nullptr;
+    if (snd_device_name_hint(-1, "pcm", &hints) < 0) return;
+    // Some plugins' client libraries (JACK's) print their connection failures straight to stderr,
+    // bypassing alsa-lib's handler; a probe is no place for that noise.
+    const int savedStderr = dup(STDERR_FILENO);
+    const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (savedStderr >= 0 && devNull >= 0) dup2(devNull, STDERR_FILENO);
+    for (void** h = hints; *h; ++h) {
+        char* raw = snd_device_name_get_hint(*h, "NAME");
+        if (!raw) continue;
+        std::string name(raw);
+        std::free(raw);
+        if (name == "default" || name == "null") continue;
+        bool seen = false;
+        for (const auto& n : names_)
+            seen = seen || n == name;
+        if (seen) continue;
+        snd_pcm_t* pcm = nullptr;
+        if (snd_pcm_open(&pcm, name.c_str(), SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK) >= 0) {
+            snd_pcm_close(pcm);
+            names_.push_back(name);
+        }
+    }
+    snd_device_name_free_hint(hints);
+    if (savedStderr >= 0 && devNull >= 0) dup2(savedStderr, STDERR_FILENO);
+    if (savedStderr >= 0) ::close(savedStderr);
+    if (devNull >= 0) ::close(devNull);
+}
+
+const std::vector<std::string>& AlsaWaveIn::pcmNames() {
+    if (!enumerated_) enumerate();
+    return names_;
+}
+
+int32_t AlsaWaveIn::deviceCount() {
+    return static_cast<int32_t>(pcmNames().size());
+}
+
+std::string AlsaWaveIn::deviceName(int32_t index) {
+    const auto& names = pcmNames();
+    if (index < 0 || index >= static_cast<int32_t>(names.size())) return {};
+    return names[static_cast<size_t>(index)];
+}
+
+std::unique_ptr<WaveInDevice> AlsaWaveIn::open(int32_t index, const WaveFormat& format,
+                                               std::shared_ptr<NotificationTarget> target,
+                                               std::string& error) {
+    const auto& names = pcmNames();
+    std::string name;
+    if (index == -1) {
+        name = names.empty() ? "default" : names.front();
+    } else if (index >= 0 && index < static_cast<int32_t>(names.size())) {
+        name = names[static_cast<size_t>(index)];
+    } else {
+        error = "no input device " + std::to_string(index);
+        return nullptr;
+    }
+    if (format.formatTag != 1 || format.bitsPerSample != 16 || format.channels < 1 || format.channels > 2 ||
+        format.samplesPerSec < 1) {
+        error = "unsupported capture format";
+        return nullptr;
+    }
+    if (!target) {
+        error = "no notification target";
+        return nullptr;
+    }
+    snd_pcm_t* pcm = nullptr;
+    int rc = openPcm(&pcm, name, configText_, SND_PCM_NONBLOCK, error);
+    if (rc < 0) {
+        if (error.empty()) error = "cannot open " + name + ": " + snd_strerror(rc);
+        return nullptr;
+    }
+    // Half a second of device buffer rides out a busy user-interface thread; resampling is
+    // allowed so a card without the rate still captures at the rate asked for.
+    rc = snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, format.channels,
+                            format.samplesPerSec, 1, 500000);
+    if (rc < 0) {
+        snd_pcm_close(pcm);
+        error = "cannot capture from " + name + " at " + std::to_string(format.samplesPerSec) + " Hz with " +
+                std::to_string(format.channels) + " channel(s): " + snd_strerror(rc);
+        return nullptr;
+    }
+    return std::make_unique<AlsaDevice>(pcm, format, std::move(target));
+}
+
+} // namespace lctune

@@ -1,0 +1,88 @@
+#pragma once
+// Writes the processed capture stream to a RIFF/WAVE file: a 46-byte header (RIFF, an 18-byte
+// `fmt ` record, data) whose sizes are filled in at close from the real file size, then the audio
+// converted from 16-bit PCM to the output format as the blocks arrive. No other chunk is written.
+//
+// The RIFF sizes are 32-bit: a block that would take the file past 4 GiB - 1 byte is refused with
+// result 10 (nothing of it is written), so an over-long recording stops with a valid file.
+//
+// User-interface thread only.
+
+#include "platform/PcmConverter.h"
+#include "platform/WaveIn.h"
+#include "shell/AppFlags.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace lctune {
+
+class EncoderWAV {
+public:
+    static constexpr int32_t kOk = 0;
+    static constexpr int32_t kNoFile = 2;
+    static constexpr int32_t kBadFormat = 7;
+    static constexpr int32_t kBlockTooLong = 8;
+    static constexpr int32_t kConvertFailed = 9;
+    static constexpr int32_t kWriteFailed = 10;
+    /// The largest file the 32-bit RIFF sizes can describe.
+    static constexpr int64_t kMaxFileBytes = 0xFFFFFFFFll;
+
+    /// `output` is the file's format (rate and channels as capture uses them, 8 or 16 bits). A
+    /// null converter means our own PCM converter.
+    explicit EncoderWAV(const WaveFormat& output, const AppFlags& flags = appFlags(),
+                        std::unique_ptr<PcmConverter> converter = nullptr);
+    ~EncoderWAV();
+    EncoderWAV(const EncoderWAV&) = delete;
+    EncoderWAV& operator=(const EncoderWAV&) = delete;
+
+    /// The output format as the recording window's settings give it: the leading number of the
+    /// sample-rate text rounded (0 gives 48000), two channels when the stereo value is 1, and 16
+    /// or 8 bits.
+    static WaveFormat outputFormatFromSettings(const std::string& sampleRateText, int32_t stereoValue,
+                                               bool bits16);
+
+    std::string Encoder_Description() const { return "Wave ACM Encoder"; }
+    std::string Encoder_Extension() const { return "wav"; }
+
+    /// 0, 2 (the file cannot be created) or 7 (bad rate or channels, conversion refused). While
+    /// the tuner is active no file is created.
+    int32_t Encoder_EncoderInit(int32_t rate, int16_t channels, const std::string& path);
+    /// 0, 8 (longer than one second of capture), 9 (conversion failed) or 10 (the write failed or
+    /// would pass the 4 GiB limit).
+    int32_t Encoder_Encode(const void* data, int32_t length, int32_t& used);
+    /// 0, or 2 when no file was open.
+    int32_t Encoder_EncoderClose();
+
+    const WaveFormat& outputFormat() const { return output_; }
+    bool isWriting() const { return fd_ >= 0; }
+    const std::string& path() const { return path_; }
+
+    /// Test hook: grows the open file (sparsely) to `bytes`, as hours of recording would, and
+    /// carries on writing at its end.
+    void setFileSizeForTest(int64_t bytes);
+
+    /// The 18-byte little-endian wave-format record.
+    static std::vector<uint8_t> formatRecord(const WaveFormat& format);
+
+private:
+    int64_t writeAll(const uint8_t* data, int64_t length);
+    void writeFinalHeader();
+    void releaseStream();
+
+    WaveFormat output_;
+    const AppFlags& flags_;
+    std::unique_ptr<PcmConverter> converter_;
+    WaveFormat source_;
+    /// One second of capture in bytes: the longest block Encoder_Encode takes.
+    int32_t sourceCapacity_ = 0;
+    std::vector<uint8_t> destinationBuffer_;
+    int fd_ = -1;
+    /// Bytes in the file so far; audio is appended here.
+    int64_t fileEnd_ = 0;
+    std::string path_;
+};
+
+} // namespace lctune

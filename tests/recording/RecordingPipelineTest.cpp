@@ -1,0 +1,269 @@
+// Whole recordings: a known input through the virtual device, the capture engine and the writer,
+// and lctune-record as a user runs it.
+
+#include "capture/WaveInRecorder.h"
+#include "platform/MessageBoxService.h"
+#include "platform/PlainMessageLoop.h"
+#include "platform/SystemAudio.h"
+#include "recording/EncoderWAV.h"
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace lctune;
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+class TempDir {
+public:
+    TempDir() {
+        char name[] = "/tmp/lctune-pipeline-XXXXXX";
+        path_ = mkdtemp(name);
+    }
+    ~TempDir() { fs::remove_all(path_); }
+    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    fs::path path_;
+};
+
+// Samples that never repeat within the file, so any lost or doubled sample shows.
+std::vector<int16_t> pattern(size_t n, uint32_t start) {
+    std::vector<int16_t> v(n);
+    for (auto& s : v) {
+        start = start * 1664525u + 1013904223u;
+        s = static_cast<int16_t>(start >> 16);
+    }
+    return v;
+}
+
+void writeWav(const std::string& path, const std::vector<int16_t>& samples, int rate, int channels) {
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(f, nullptr);
+    sf_write_short(f, samples.data(), static_cast<sf_count_t>(samples.size()));
+    sf_close(f);
+}
+
+struct WavContents {
+    SF_INFO info{};
+    std::vector<int16_t> samples;
+    bool ok = false;
+};
+
+WavContents readWav(const std::string& path) {
+    WavContents c;
+    SNDFILE* f = sf_open(path.c_str(), SFM_READ, &c.info);
+    if (!f) return c;
+    c.samples.resize(static_cast<size_t>(c.info.frames * c.info.channels));
+    c.ok = sf_read_short(f, c.samples.data(), static_cast<sf_count_t>(c.samples.size())) ==
+           static_cast<sf_count_t>(c.samples.size());
+    sf_close(f);
+    return c;
+}
+
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) { setenv(name, value.c_str(), 1); }
+    ~ScopedEnv() { unsetenv(name_); }
+
+private:
+    const char* name_;
+};
+
+// Captures `seconds` of the virtual input into a 16-bit file; returns what the file holds.
+WavContents recordThroughEngine(const std::string& input, const std::string& out, int16_t channels,
+                                double seconds) {
+    ScopedEnv env("LCTUNE_INPUT", input);
+    SystemAudio audio = makeSystemAudio();
+    PlainMessageLoop loop;
+    ConsoleMessageBox boxes;
+    WaveInRecorder recorder(*audio.waveIn, *audio.mixers, loop, boxes);
+    AppFlags flags;
+    EncoderWAV encoder(WaveFormat::pcm(88200, static_cast<uint16_t>(channels), 16), flags);
+    int64_t bytes = 0;
+    int32_t failures = 0;
+    recorder.GotData.connect([&](SampleBlock& block, int32_t& length) {
+        int32_t used = 0;
+        failures += encoder.Encoder_Encode(block.data(), length, used) != 0;
+        bytes += length;
+    });
+    EXPECT_TRUE(recorder.StartRecord(88200, channels)) << recorder.lastError();
+    EXPECT_EQ(encoder.Encoder_EncoderInit(88200, channels, out), 0);
+    const int64_t wanted = static_cast<int64_t>(seconds * 88200) * 2 * channels;
+    EXPECT_TRUE(loop.runUntil([&] { return bytes >= wanted; }, 10s));
+    recorder.StopRecord();
+    EXPECT_EQ(encoder.Encoder_EncoderClose(), 0);
+    EXPECT_EQ(failures, 0);
+    return readWav(out);
+}
+
+// The recording equals the looped input, started at whatever the device heard before the first
+// buffer was queued (a few samples at most).
+void expectLoopedCopy(const std::vector<int16_t>& recorded, const std::vector<int16_t>& input,
+                      size_t channels) {
+    ASSERT_GT(recorded.size(), input.size()) << "the input should have looped";
+    size_t offset = 0;
+    while (offset < 2000 * channels &&
+           !std::equal(recorded.begin(), recorded.begin() + 64, input.begin() + offset))
+        offset += channels;
+    ASSERT_LT(offset, 2000 * channels) << "the recording does not start inside the input";
+    size_t mismatches = 0;
+    for (size_t i = 0; i < recorded.size(); ++i)
+        mismatches += recorded[i] != input[(i + offset) % input.size()];
+    EXPECT_EQ(mismatches, 0u);
+}
+
+TEST(RecordingPipeline, AKnownRecordingComesOutSampleForSampleAcrossBufferBoundaries) {
+    TempDir dir;
+    const std::vector<int16_t> mono = pattern(30011, 1); // not a multiple of the buffer
+    writeWav(dir / "in.wav", mono, 88200, 1);
+    const WavContents got = recordThroughEngine(dir / "in.wav", dir / "out.wav", 1, 0.7);
+    ASSERT_TRUE(got.ok);
+    EXPECT_EQ(got.info.samplerate, 88200);
+    EXPECT_EQ(got.info.channels, 1);
+    EXPECT_EQ(got.samples.size() % 5120, 0u); // whole buffers only
+    expectLoopedCopy(got.samples, mono, 1);
+}
+
+TEST(RecordingPipeline, StereoInputKeepsItsChannels) {
+    TempDir dir;
+    const std::vector<int16_t> stereo = pattern(2 * 20011, 2);
+    writeWav(dir / "in2.wav", stereo, 88200, 2);
+    const WavContents got = recordThroughEngine(dir / "in2.wav", dir / "out2.wav", 2, 0.5);
+    ASSERT_TRUE(got.ok);
+    EXPECT_EQ(got.info.channels, 2);
+    expectLoopedCopy(got.samples, stereo, 2);
+}
+
+// lctune-record as a user runs it.
+
+struct ToolRun {
+    int status = -1;
+    std::string err;
+};
+
+pid_t spawnRecord(const std::vector<std::string>& args, const std::string& input,
+                  const std::string& errFile) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (!input.empty()) setenv("LCTUNE_INPUT", input.c_str(), 1);
+        FILE* err = std::freopen(errFile.c_str(), "w", stderr);
+        (void)err;
+        std::vector<char*> argv;
+        const std::string exe = std::string(LCTUNE_TOOLS_DIR) + "/lctune-record";
+        argv.push_back(const_cast<char*>(exe.c_str()));
+        for (const auto& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(exe.c_str(), argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+ToolRun finish(pid_t pid, const std::string& errFile) {
+    ToolRun r;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    std::ifstream in(errFile);
+    std::stringstream s;
+    s << in.rdbuf();
+    r.err = s.str();
+    return r;
+}
+
+ToolRun runRecord(const std::vector<std::string>& args, const std::string& input, const TempDir& dir) {
+    const std::string errFile = dir / "stderr.txt";
+    return finish(spawnRecord(args, input, errFile), errFile);
+}
+
+int peak(const std::vector<int16_t>& s) {
+    int p = 0;
+    for (int16_t v : s)
+        p = std::max(p, std::abs(static_cast<int>(v)));
+    return p;
+}
+
+TEST(LctuneRecord, InterruptedBySigintLeavesAValidFile) {
+    TempDir dir;
+    const std::string out = dir / "take.wav";
+    const std::string errFile = dir / "stderr.txt";
+    const pid_t pid = spawnRecord({out}, "tone:440", errFile);
+    // The file appears once capture runs; by then the signal handlers are in place.
+    for (int i = 0; i < 500 && !fs::exists(out); ++i)
+        std::this_thread::sleep_for(10ms);
+    std::this_thread::sleep_for(600ms);
+    kill(pid, SIGINT);
+    const ToolRun r = finish(pid, errFile);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, ""); // stderr is not a terminal: no meter
+    const WavContents got = readWav(out);
+    ASSERT_TRUE(got.ok);
+    EXPECT_EQ(got.info.samplerate, 88200);
+    EXPECT_EQ(got.info.channels, 1);
+    EXPECT_EQ(got.info.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    EXPECT_GE(got.samples.size(), 5120u * 3);
+    EXPECT_NEAR(peak(got.samples), 16423, 2); // -6 dBFS
+    EXPECT_EQ(fs::file_size(out), 46 + 2 * got.samples.size());
+}
+
+TEST(LctuneRecord, SecondsBitsChannelsAndEffectsAreHonoured) {
+    TempDir dir;
+    ToolRun r =
+        runRecord({"--seconds", "0.25", "--bits", "8", "--channels", "2", "--rate", "44100", dir / "a.wav"},
+                  "tone:1000", dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    WavContents got = readWav(dir / "a.wav");
+    ASSERT_TRUE(got.ok);
+    EXPECT_EQ(got.info.format, SF_FORMAT_WAV | SF_FORMAT_PCM_U8);
+    EXPECT_EQ(got.info.channels, 2);
+    EXPECT_EQ(got.info.samplerate, 44100);
+    EXPECT_EQ(got.info.frames, 11025);
+
+    r = runRecord({"--seconds", "0.2", "--amplify", "12", dir / "b.wav"}, "tone:440", dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    got = readWav(dir / "b.wav");
+    ASSERT_TRUE(got.ok);
+    EXPECT_EQ(got.info.frames, 17640);
+    EXPECT_GE(peak(got.samples), 32767); // -6 dBFS + 12 dB clips
+}
+
+TEST(LctuneRecord, FailuresPrintOneLineAndExitWith2) {
+    TempDir dir;
+    ToolRun r = runRecord({"--seconds", "1", "/dev/full"}, "tone:440", dir);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("cannot write /dev/full"), std::string::npos) << r.err;
+
+    r = runRecord({dir / "no/such/folder/x.wav"}, "tone:440", dir);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("cannot create"), std::string::npos) << r.err;
+
+    r = runRecord({"--channels", "3", dir / "x.wav"}, "tone:440", dir);
+    EXPECT_EQ(r.status, 2);
+    r = runRecord({"--device", "4", dir / "x.wav"}, "tone:440", dir);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("no input device 4"), std::string::npos) << r.err;
+    r = runRecord({dir / "x.wav"}, dir / "missing.flac", dir);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("cannot open input device 0"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(dir / "x.wav"));
+}
+
+} // namespace
