@@ -25,12 +25,26 @@ SelfDrawnWidget::SelfDrawnWidget(QWidget* parent) : QWidget(parent) {
 double SelfDrawnWidget::twipsPerPixelX() const { return ScreenMetrics::current().twipsPerPixelX(); }
 double SelfDrawnWidget::twipsPerPixelY() const { return ScreenMetrics::current().twipsPerPixelY(); }
 
+double SelfDrawnWidget::widthTwips() const {
+    const double tpp = twipsPerPixelX();
+    return twipsWidth_ >= 0 && roundToInt32(twipsWidth_ / tpp) == width() ? twipsWidth_ : width() * tpp;
+}
+
+double SelfDrawnWidget::heightTwips() const {
+    const double tpp = twipsPerPixelY();
+    return twipsHeight_ >= 0 && roundToInt32(twipsHeight_ / tpp) == height() ? twipsHeight_ : height() * tpp;
+}
+
 void SelfDrawnWidget::setGeometryTwips(double left, double top, double width, double height) {
+    twipsWidth_ = width;
+    twipsHeight_ = height;
     setGeometry(roundToInt32(left / twipsPerPixelX()), roundToInt32(top / twipsPerPixelY()),
                 roundToInt32(width / twipsPerPixelX()), roundToInt32(height / twipsPerPixelY()));
 }
 
 void SelfDrawnWidget::resizeTwips(double width, double height) {
+    twipsWidth_ = width;
+    twipsHeight_ = height;
     resize(roundToInt32(width / twipsPerPixelX()), roundToInt32(height / twipsPerPixelY()));
 }
 
@@ -115,6 +129,11 @@ std::string singleText(float value) {
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return numberText(leadingNumber(std::string_view(buffer, static_cast<size_t>(result.ptr - buffer))));
+}
+
+uint32_t lighterTint(uint32_t color) {
+    auto tint = [](uint32_t x) { return static_cast<uint32_t>(roundHalfEven(255.0 - (255.0 - x) / 2.0)); };
+    return rgb(tint(redOf(color)), tint(greenOf(color)), tint(blueOf(color)));
 }
 
 std::string pictureText(const QImage& picture) {

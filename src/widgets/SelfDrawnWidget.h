@@ -37,8 +37,10 @@ public:
 
     double twipsPerPixelX() const;
     double twipsPerPixelY() const;
-    double widthTwips() const { return width() * twipsPerPixelX(); }
-    double heightTwips() const { return height() * twipsPerPixelY(); }
+    /// The size in twips: as last set in twips while the pixel size still matches it, otherwise
+    /// the pixel size converted (a pixel holds a fraction of a twip-designed size).
+    double widthTwips() const;
+    double heightTwips() const;
     /// Places and sizes the widget in twips of its parent (rounded to whole pixels).
     void setGeometryTwips(double left, double top, double width, double height);
     void resizeTwips(double width, double height);
@@ -82,6 +84,8 @@ private:
 
     QImage surface_;
     int scale_ = 1;
+    double twipsWidth_ = -1;
+    double twipsHeight_ = -1;
 };
 
 /// The window handle remembered by the last press on any push button or check box: a release
@@ -104,6 +108,9 @@ private:
 /// The decimal text of a single-precision number: its shortest form as a float, written out the
 /// way labels show numbers (0.1f reads "0.1", not the digits of its double widening).
 std::string singleText(float value);
+
+/// The lighter tint of a colour: per channel 255 - (255 - x) / 2, halves to even.
+uint32_t lighterTint(uint32_t color);
 
 /// Pictures in property bags: base64 PNG data; an empty text is no picture.
 std::string pictureText(const QImage& picture);
