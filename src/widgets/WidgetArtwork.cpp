@@ -202,18 +202,30 @@ QImage makeDialFace(int scale) {
         font.setPixelSize(22);
         font.setBold(false);
         p.setFont(font);
-        p.setPen(QColor(90, 84, 70));
-        p.drawText(QRectF(30, 200, 60, 40), Qt::AlignCenter, QString::fromUtf8("\u266D"));
-        p.drawText(QRectF(213, 200, 60, 40), Qt::AlignCenter, QString::fromUtf8("\u266F"));
-        QLinearGradient cover(0, 215, 0, 296);
-        cover.setColorAt(0, QColor(70, 72, 80));
-        cover.setColorAt(1, QColor(30, 32, 38));
+        p.setPen(QColor(110, 102, 86));
+        p.drawText(QRectF(40, 150, 50, 36), Qt::AlignCenter, QString::fromUtf8("\u266D"));
+        p.drawText(QRectF(213, 150, 50, 36), Qt::AlignCenter, QString::fromUtf8("\u266F"));
+        // The lower panel with a hub plate round the pivot.
+        QLinearGradient cover(0, 200, 0, 296);
+        cover.setColorAt(0, QColor(74, 76, 84));
+        cover.setColorAt(1, QColor(28, 30, 36));
         p.setPen(Qt::NoPen);
         p.setBrush(cover);
         QPainterPath lower;
-        lower.addRoundedRect(QRectF(9, 226, 285, 70), 11, 11);
-        lower.addRect(QRectF(9, 226, 285, 20));
+        lower.setFillRule(Qt::WindingFill);
+        lower.addRoundedRect(QRectF(9, 206, 285, 90), 11, 11);
+        lower.addRect(QRectF(9, 206, 285, 20));
+        lower.addEllipse(pivot, 26, 26);
         p.drawPath(lower.simplified());
+        p.setPen(QPen(QColor(255, 255, 255, 50), 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawLine(QPointF(10, 206.5), QPointF(pivot.x() - 26, 206.5));
+        p.drawLine(QPointF(pivot.x() + 26, 206.5), QPointF(293, 206.5));
+        QFont label = p.font();
+        label.setPixelSize(13);
+        p.setFont(label);
+        p.setPen(QColor(200, 204, 212));
+        p.drawText(QRectF(9, 250, 285, 24), Qt::AlignCenter, QString::fromUtf8("音准偏差"));
     });
     return face.convertToFormat(QImage::Format_RGB32);
 }

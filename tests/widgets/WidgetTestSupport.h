@@ -56,3 +56,28 @@ inline uint32_t packedAt(const QImage& image, int x, int y) {
 inline QImage grabbed(QWidget* widget) { return widget->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
 } // namespace lctune::testing
+
+#include "platform/PropertyBag.h"
+
+#include <string>
+#include <vector>
+
+namespace lctune::testing {
+
+/// A property bag that remembers which keys were asked for, in order.
+class RecordingBag : public PropertyBag {
+public:
+    std::optional<std::string> readText(const std::string& key) const override {
+        reads.push_back(key);
+        return PropertyBag::readText(key);
+    }
+    mutable std::vector<std::string> reads;
+};
+
+inline std::vector<std::string> keysOf(const PropertyBag& bag) {
+    std::vector<std::string> keys;
+    for (const auto& entry : bag.entries()) keys.push_back(entry.first);
+    return keys;
+}
+
+} // namespace lctune::testing
