@@ -23,6 +23,8 @@ constexpr double kTextHeight = 225;
     左白_ = 左黑_ = 右白_ = 右黑_ = {0, 0, kArrowWidth, kArrowHeight};
     向下调节键白_ = {0, 0, 105, 240};
     向下调节键黑_ = {30, 0, 105, 240};
+    timer1_.setTimerType(Qt::PreciseTimer);
+    跑到Timer_.setTimerType(Qt::PreciseTimer);
     timer1_.setInterval(500);
     跑到Timer_.setInterval(50);
     QObject::connect(&timer1_, &QTimer::timeout, this, [this] {
