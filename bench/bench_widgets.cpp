@@ -42,8 +42,8 @@ void BM_AdjustableBarDrag(benchmark::State& state) {
     const int left = static_cast<int>(area.left / 15) + 4;
     const int right = static_cast<int>((area.left + area.width) / 15) - 4;
     const int y = static_cast<int>((area.top + 60) / 15);
-    QMouseEvent down(QEvent::MouseButtonPress, QPointF(left, y), QPointF(left, y), Qt::LeftButton, Qt::LeftButton,
-                     Qt::NoModifier);
+    QMouseEvent down(QEvent::MouseButtonPress, QPointF(left, y), QPointF(left, y), Qt::LeftButton,
+                     Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&bar, &down);
     int x = left;
     for (auto _ : state) {

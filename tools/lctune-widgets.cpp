@@ -11,9 +11,9 @@
 #include "widgets/LCButton.h"
 #include "widgets/可调水平进度条.h"
 #include "widgets/圆电位器.h"
+#include "widgets/垂直进度条.h"
 #include "widgets/复选框控件.h"
 #include "widgets/小圆按钮.h"
-#include "widgets/垂直进度条.h"
 #include "widgets/框架.h"
 #include "widgets/水平进度条.h"
 #include "widgets/电平表.h"
@@ -42,7 +42,8 @@ constexpr uint32_t kIconKey = rgb(0, 0, 254);
 void runFor(int ms) {
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    while (clock.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
 // Small icons on the icon key colour, drawn with hard edges so the key stays exact.
@@ -92,7 +93,7 @@ public:
         palette.setColor(QPalette::Window, QColor(222, 226, 230));
         setPalette(palette);
         setAutoFillBackground(true);
-        resize(1180, 1010);
+        resize(1220, 1010);
         buildButtons();
         buildRoundButtons();
         buildCheckBoxes();
@@ -104,8 +105,12 @@ public:
 
     /// Turns the samples that need a pointer, a press or the focus into pictures of that state.
     void takeSnapshots() {
-        for (auto& shot : shots_) shot();
+        hide();
+        for (auto& shot : shots_)
+            shot();
         QCursor::setPos(QPoint(-1000, -1000));
+        show();
+        runFor(50);
         runFor(150);
     }
 
@@ -129,38 +134,54 @@ private:
         label->setGeometry(x, y, 600, 22);
     }
 
-    // Replaces a live widget by a picture of it taken in the state that `prepare` puts it in.
+    // Replaces a live widget by a picture of it taken in the state that `prepare` puts it in. The
+    // pointer cannot leave the small offscreen screen, so each sample is staged alone in a window
+    // at the screen's corner while the gallery is hidden.
     void snapshot(QWidget* widget, std::function<void()> prepare, std::function<void()> finish = {}) {
         if (!snapshots_) return;
         shots_.push_back([this, widget, prepare, finish] {
+            const QRect place = widget->geometry();
+            QWidget stage;
+            stage.setPalette(palette());
+            stage.setAutoFillBackground(true);
+            stage.setGeometry(0, 0, place.width() + 40, place.height() + 40);
+            widget->setParent(&stage);
+            widget->move(20, 20);
+            stage.show();
+            widget->show();
+            runFor(30);
+            if (QWidget* focused = QApplication::focusWidget()) focused->clearFocus();
             prepare();
             runFor(160);
             const QPixmap picture = widget->grab();
             if (finish) finish();
+            widget->setParent(this);
+            widget->hide();
             auto* still = new QLabel(this);
             still->setPixmap(picture);
-            still->setGeometry(widget->geometry());
+            still->setGeometry(place);
             still->show();
-            widget->hide();
         });
     }
 
+    static void pointAt(QWidget* widget) {
+        const QPoint centre = widget->mapToGlobal(widget->rect().center());
+        QCursor::setPos(centre - QPoint(2, 0));
+        QApplication::processEvents();
+        QCursor::setPos(centre);
+        QApplication::processEvents();
+    }
+
     void hoverShot(QWidget* widget) {
-        snapshot(widget, [widget] {
-            const QPoint centre = widget->mapToGlobal(widget->rect().center());
-            QCursor::setPos(centre - QPoint(2, 0));
-            QApplication::processEvents();
-            QCursor::setPos(centre);
-        });
+        snapshot(widget, [widget] { pointAt(widget); });
     }
 
     void pressShot(QWidget* widget) {
         snapshot(
             widget,
             [widget] {
+                pointAt(widget);
                 const QPointF at = widget->rect().center();
-                QCursor::setPos(widget->mapToGlobal(at.toPoint()));
-                QApplication::processEvents();
                 QMouseEvent down(QEvent::MouseButtonPress, at, widget->mapToGlobal(at), Qt::LeftButton,
                                  Qt::LeftButton, Qt::NoModifier);
                 QApplication::sendEvent(widget, &down);
@@ -174,7 +195,8 @@ private:
     }
 
     void focusShot(QWidget* widget) {
-        snapshot(widget, [widget] { widget->setFocus(Qt::TabFocusReason); }, [widget] { widget->clearFocus(); });
+        snapshot(
+            widget, [widget] { widget->setFocus(Qt::TabFocusReason); }, [widget] { widget->clearFocus(); });
     }
 
     LCButton* button(const char* text, int x, int y, int w = 96, int h = 28) {
@@ -322,8 +344,8 @@ private:
     }
 
     void buildPotentiometers() {
-        heading("直滑电位器 / 圆电位器", 250, 960);
-        const int x0 = 980, y = 300;
+        heading("直滑电位器 / 圆电位器", 250, 1010);
+        const int x0 = 1030, y = 300;
         auto* title = new QLabel(QString::fromUtf8("均衡器"), this);
         title->setGeometry(x0, y - 22, 180, 18);
         const float values[] = {100, 75, 50, 25, 0, 60};
@@ -384,7 +406,8 @@ int main(int argc, char** argv) {
         }
     }
     if (options.failed()) return options.fail();
-    if (!screenshot.empty() && std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!screenshot.empty() && std::getenv("QT_QPA_PLATFORM") == nullptr)
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
     if (scale == 2) setenv("QT_SCALE_FACTOR", "2", 1);
 
     QApplication app(argc, argv);

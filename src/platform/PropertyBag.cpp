@@ -37,8 +37,10 @@ std::optional<std::string> PropertyBag::readText(const std::string& key) const {
     return std::nullopt;
 }
 
-void PropertyBag::writeText(const std::string& key, const std::string& value, const std::string& defaultValue) {
-    auto found = std::find_if(entries_.begin(), entries_.end(), [&](const auto& e) { return e.first == key; });
+void PropertyBag::writeText(const std::string& key, const std::string& value,
+                            const std::string& defaultValue) {
+    auto found =
+        std::find_if(entries_.begin(), entries_.end(), [&](const auto& e) { return e.first == key; });
     if (value == defaultValue) {
         if (found != entries_.end()) entries_.erase(found);
         return;

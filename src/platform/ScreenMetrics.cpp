@@ -11,8 +11,12 @@ const ScreenMetrics& ScreenMetrics::current() {
     return installedMetrics ? *installedMetrics : fallback;
 }
 
-void ScreenMetrics::install(const ScreenMetrics* metrics) { installedMetrics = metrics; }
+void ScreenMetrics::install(const ScreenMetrics* metrics) {
+    installedMetrics = metrics;
+}
 
-bool ScreenMetrics::installed() { return installedMetrics != nullptr; }
+bool ScreenMetrics::installed() {
+    return installedMetrics != nullptr;
+}
 
 } // namespace lctune

@@ -38,8 +38,8 @@ ButtonPlacement placeIconAndCaption(int placement, QSize button, QSize border, Q
     return at;
 }
 
-void drawRoundOutline(QPainter& painter, int left, int top, int right, int bottom, int corner, const QColor& color,
-                      bool dotted) {
+void drawRoundOutline(QPainter& painter, int left, int top, int right, int bottom, int corner,
+                      const QColor& color, bool dotted) {
     if (right - left < 1 || bottom - top < 1) return;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
@@ -48,7 +48,8 @@ void drawRoundOutline(QPainter& painter, int left, int top, int right, int botto
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
     const double radius = std::max(0, corner) / 2.0;
-    painter.drawRoundedRect(QRectF(left + 0.5, top + 0.5, right - left - 1, bottom - top - 1), radius, radius);
+    painter.drawRoundedRect(QRectF(left + 0.5, top + 0.5, right - left - 1, bottom - top - 1), radius,
+                            radius);
     painter.restore();
 }
 

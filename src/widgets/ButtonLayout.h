@@ -21,8 +21,8 @@ ButtonPlacement placeIconAndCaption(int placement, QSize button, QSize border, Q
 /// The outline of a rounded rectangle from (left, top) to (right, bottom) as the platform draws
 /// one: a one-pixel pen covering columns left ... right - 1 and rows top ... bottom - 1, corner
 /// ellipse `corner` pixels wide. `dotted` alternates one pixel on, one off.
-void drawRoundOutline(QPainter& painter, int left, int top, int right, int bottom, int corner, const QColor& color,
-                      bool dotted = false);
+void drawRoundOutline(QPainter& painter, int left, int top, int right, int bottom, int corner,
+                      const QColor& color, bool dotted = false);
 
 /// Makes the corners outside the rounded window shape (0, 0)-(width, height) transparent.
 void cutRoundedCorners(QPainter& painter, int width, int height, int corner);

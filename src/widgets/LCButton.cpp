@@ -25,7 +25,9 @@ constexpr uint32_t kDisabledCaption = rgb(192, 192, 192);
 int facesRenderedCount = 0;
 
 uint32_t addToChannels(uint32_t c, int amount) {
-    auto add = [&](uint32_t x) { return static_cast<uint32_t>(std::clamp(static_cast<int>(x) + amount, 0, 255)); };
+    auto add = [&](uint32_t x) {
+        return static_cast<uint32_t>(std::clamp(static_cast<int>(x) + amount, 0, 255));
+    };
     return rgb(add(redOf(c)), add(greenOf(c)), add(blueOf(c)));
 }
 
@@ -45,7 +47,8 @@ QImage normalFace(int h, int scale, uint32_t base, int brightness) {
     const double y0 = std::floor(m);
     int b[3];
     const uint32_t channels[3] = {redOf(base), greenOf(base), blueOf(base)};
-    for (int i = 0; i < 3; ++i) b[i] = std::clamp(static_cast<int>(channels[i]) + brightness, 0, 255);
+    for (int i = 0; i < 3; ++i)
+        b[i] = std::clamp(static_cast<int>(channels[i]) + brightness, 0, 255);
     for (int row = 0; row < h * scale; ++row) {
         const double y = static_cast<double>(row) / scale;
         int c[3];
@@ -77,9 +80,13 @@ LCButton::LCButton(QWidget* parent)
     resize(75, 25);
 }
 
-int LCButton::facesRendered() { return facesRenderedCount; }
+int LCButton::facesRendered() {
+    return facesRenderedCount;
+}
 
-int LCButton::heldBrightness(int value) { return std::clamp(value, -255, 255); }
+int LCButton::heldBrightness(int value) {
+    return std::clamp(value, -255, 255);
+}
 
 void LCButton::工具棒(bool value) {
     工具棒_ = value;
@@ -242,7 +249,8 @@ void LCButton::drawButton() {
     QPainter painter = beginSurface();
     const uint32_t outer = isFlat ? addToChannels(按键色_, 96) : enabled_ ? k静态外边框色 : k失效外边框色;
     drawRoundOutline(painter, 0, 0, W_ - 1, H_ - 1, cRad_, qColor(outer));
-    if (!isFlat) drawRoundOutline(painter, 1, 1, W_ - 2, H_ - 2, cRad_ - 1, qColor(addToChannels(按键色_, 96)));
+    if (!isFlat)
+        drawRoundOutline(painter, 1, 1, W_ - 2, H_ - 2, cRad_ - 1, qColor(addToChannels(按键色_, 96)));
     if (!caption_.empty()) {
         painter.setFont(font());
         painter.setPen(qColor(enabled_ ? 标题色_ : kDisabledCaption));
@@ -312,7 +320,8 @@ void LCButton::ReadProperties(const PropertyBag& bag) {
     loading_ = true;
     工具棒(bag.ReadProperty("是工具棒", false));
     按键色(bag.ReadColor("按键颜色", rgb(0, 128, 128)));
-    亮度(static_cast<int16_t>(std::clamp<int64_t>(bag.ReadProperty("按键的亮度", int64_t{18}), INT16_MIN, INT16_MAX)));
+    亮度(static_cast<int16_t>(
+        std::clamp<int64_t>(bag.ReadProperty("按键的亮度", int64_t{18}), INT16_MIN, INT16_MAX)));
     CRad(static_cast<int32_t>(bag.ReadProperty("圆角宽度", int64_t{5})));
     Caption(bag.ReadProperty("Caption", std::string()));
     标题色(bag.ReadColor("标题色", 0));
@@ -337,7 +346,9 @@ void LCButton::WriteProperties(PropertyBag& bag) const {
     bag.WriteProperty("Picture", pictureText(picture_), std::string());
 }
 
-void LCButton::onResized() { 重绘(); }
+void LCButton::onResized() {
+    重绘();
+}
 
 void LCButton::showEvent(QShowEvent* event) {
     SelfDrawnWidget::showEvent(event);

@@ -15,9 +15,13 @@ PlainBar::PlainBar(bool vertical, QWidget* parent)
     }
 }
 
-int32_t PlainBar::Value() const { return roundToInt32(leadingNumber(值_)); }
+int32_t PlainBar::Value() const {
+    return roundToInt32(leadingNumber(值_));
+}
 
-void PlainBar::Value(int32_t value) { valueText(numberText(value)); }
+void PlainBar::Value(int32_t value) {
+    valueText(numberText(value));
+}
 
 void PlainBar::valueText(const std::string& text) {
     if (text == 值_) return;
@@ -118,13 +122,21 @@ void PlainBar::showEvent(QShowEvent* event) {
 
 void PlainBar::ReadProperties(const PropertyBag& bag) {
     // A key that fails to load is skipped and loading goes on.
-    auto clamp32 = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
-    if (auto v = bag.tryReadInteger("最大值")) max_ = clamp32(*v);
-    else if (!bag.contains("最大值")) max_ = 32767;
-    if (auto v = bag.tryReadInteger("最小值")) min_ = clamp32(*v);
-    else if (!bag.contains("最小值")) min_ = 0;
-    if (auto text = bag.readText("值")) valueText(*text);
-    else valueText("0");
+    auto clamp32 = [](int64_t v) {
+        return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+    };
+    if (auto v = bag.tryReadInteger("最大值"))
+        max_ = clamp32(*v);
+    else if (!bag.contains("最大值"))
+        max_ = 32767;
+    if (auto v = bag.tryReadInteger("最小值"))
+        min_ = clamp32(*v);
+    else if (!bag.contains("最小值"))
+        min_ = 0;
+    if (auto text = bag.readText("值"))
+        valueText(*text);
+    else
+        valueText("0");
     背景色(bag.ReadColor("背景色", rgb(192, 192, 192)));
     进度条色(bag.ReadColor("进度条色", rgb(255, 0, 0)));
     刷新_ = bag.ReadProperty("需要刷新", false);

@@ -21,11 +21,17 @@ Potentiometer::Potentiometer(const char* defaultValue, QSize fixedSizeTwips, QWi
     resizeTwips(fixedSize_.width(), fixedSize_.height());
 }
 
-float Potentiometer::Value() const { return static_cast<float>(number()); }
+float Potentiometer::Value() const {
+    return static_cast<float>(number());
+}
 
-double Potentiometer::number() const { return leadingNumber(值_); }
+double Potentiometer::number() const {
+    return leadingNumber(值_);
+}
 
-void Potentiometer::Value(float value) { valueText(singleText(value)); }
+void Potentiometer::Value(float value) {
+    valueText(singleText(value));
+}
 
 void Potentiometer::valueText(const std::string& text) {
     if (text == 值_) return;
@@ -34,9 +40,13 @@ void Potentiometer::valueText(const std::string& text) {
     valueChanged();
 }
 
-void Potentiometer::max(double value) { storeMax(static_cast<float>(value)); }
+void Potentiometer::max(double value) {
+    storeMax(static_cast<float>(value));
+}
 
-void Potentiometer::Min(double value) { storeMin(static_cast<float>(value)); }
+void Potentiometer::Min(double value) {
+    storeMin(static_cast<float>(value));
+}
 
 void Potentiometer::storeMax(double value) {
     max_ = value;
@@ -106,7 +116,9 @@ void Potentiometer::showEvent(QShowEvent* event) {
     valueChanged();
 }
 
-void Potentiometer::mousePressEvent(QMouseEvent*) { MouseDown(); }
+void Potentiometer::mousePressEvent(QMouseEvent*) {
+    MouseDown();
+}
 
 void Potentiometer::mouseMoveEvent(QMouseEvent* event) {
     if (!hover_) {
@@ -122,7 +134,9 @@ void Potentiometer::mouseMoveEvent(QMouseEvent* event) {
     MouseMove();
 }
 
-void Potentiometer::mouseReleaseEvent(QMouseEvent*) { MouseUp(); }
+void Potentiometer::mouseReleaseEvent(QMouseEvent*) {
+    MouseUp();
+}
 
 void Potentiometer::ReadProperties(const PropertyBag& bag) {
     背景色(bag.ReadColor("背景色", rgb(0, 192, 192)));

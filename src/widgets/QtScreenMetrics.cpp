@@ -7,7 +7,9 @@ namespace lctune {
 
 namespace {
 
-QScreen* primary() { return QGuiApplication::primaryScreen(); }
+QScreen* primary() {
+    return QGuiApplication::primaryScreen();
+}
 
 double twipsPerPixel(double logicalDpi) {
     // A screen that reports no DPI is taken as the 96 DPI the widgets were designed for.

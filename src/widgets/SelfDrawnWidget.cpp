@@ -22,8 +22,12 @@ SelfDrawnWidget::SelfDrawnWidget(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
 }
 
-double SelfDrawnWidget::twipsPerPixelX() const { return ScreenMetrics::current().twipsPerPixelX(); }
-double SelfDrawnWidget::twipsPerPixelY() const { return ScreenMetrics::current().twipsPerPixelY(); }
+double SelfDrawnWidget::twipsPerPixelX() const {
+    return ScreenMetrics::current().twipsPerPixelX();
+}
+double SelfDrawnWidget::twipsPerPixelY() const {
+    return ScreenMetrics::current().twipsPerPixelY();
+}
 
 double SelfDrawnWidget::widthTwips() const {
     const double tpp = twipsPerPixelX();
@@ -52,19 +56,27 @@ QColor SelfDrawnWidget::qColor(uint32_t packed) {
     if (isSystemColor(packed)) {
         const QPalette palette = QApplication::palette();
         switch (packed & 0xFFu) {
-        case 5: return palette.color(QPalette::Base);
-        case 8: return palette.color(QPalette::Text);
-        case 15: return palette.color(QPalette::Button);
-        case 17: return palette.color(QPalette::Disabled, QPalette::ButtonText);
-        case 18: return palette.color(QPalette::ButtonText);
-        default: return palette.color(QPalette::Window);
+        case 5:
+            return palette.color(QPalette::Base);
+        case 8:
+            return palette.color(QPalette::Text);
+        case 15:
+            return palette.color(QPalette::Button);
+        case 17:
+            return palette.color(QPalette::Disabled, QPalette::ButtonText);
+        case 18:
+            return palette.color(QPalette::ButtonText);
+        default:
+            return palette.color(QPalette::Window);
         }
     }
     return QColor(static_cast<int>(redOf(packed)), static_cast<int>(greenOf(packed)),
                   static_cast<int>(blueOf(packed)));
 }
 
-QPoint SelfDrawnWidget::pointerPosition() { return QCursor::pos(); }
+QPoint SelfDrawnWidget::pointerPosition() {
+    return QCursor::pos();
+}
 
 void SelfDrawnWidget::ensureSurface() {
     const double ratio = devicePixelRatioF();

@@ -58,8 +58,9 @@ QImage drawKeyed(QSize logical, int scale, uint32_t key, const Draw& draw) {
 }
 
 // One cache per picture kind, filled on first use.
-template <typename Key> const QImage& cached(std::map<std::pair<Key, int>, QImage>& cache, Key key, int scale,
-                                             const std::function<QImage()>& make) {
+template <typename Key>
+const QImage& cached(std::map<std::pair<Key, int>, QImage>& cache, Key key, int scale,
+                     const std::function<QImage()>& make) {
     auto found = cache.find({key, scale});
     if (found == cache.end()) found = cache.emplace(std::make_pair(key, scale), make()).first;
     return found->second;
@@ -84,7 +85,8 @@ QImage makeKnobDown(int scale) {
         p.setPen(QPen(QColor(255, 255, 255), 1));
         p.drawLine(QPointF(1.5, 1.5), QPointF(7, 1.5));
         p.setPen(QPen(QColor(140, 140, 140), 1));
-        for (double y : {4.5, 6.5, 8.5}) p.drawLine(QPointF(2.5, y), QPointF(6.5, y));
+        for (double y : {4.5, 6.5, 8.5})
+            p.drawLine(QPointF(2.5, y), QPointF(6.5, y));
     });
 }
 
@@ -117,7 +119,8 @@ QImage makeFaderKnob(int scale) {
         p.setPen(QPen(QColor(150, 154, 162), 1));
         p.drawLine(QPointF(1.5, 1.5), QPointF(12.5, 1.5));
         p.setPen(QPen(QColor(70, 72, 80), 1));
-        for (double y : {4.5, 6.5, 14.5, 16.5}) p.drawLine(QPointF(2.5, y), QPointF(11.5, y));
+        for (double y : {4.5, 6.5, 14.5, 16.5})
+            p.drawLine(QPointF(2.5, y), QPointF(11.5, y));
         p.setPen(QPen(QColor(255, 255, 255), 2));
         p.drawLine(QPointF(1.5, 10.5), QPointF(12.5, 10.5));
     });
@@ -128,7 +131,8 @@ QImage makeKnobFace(bool hovered, int scale) {
         const QPointF centre(22, 24);
         const QColor glow = hovered ? QColor(255, 70, 50) : QColor(60, 150, 255);
         QRadialGradient halo(centre, 21.5);
-        halo.setColorAt(0.78, QColor(glow.red(), glow.green(), glow.blue(), 230));
+        halo.setColorAt(0.8, QColor(glow.red(), glow.green(), glow.blue(), 255));
+        halo.setColorAt(0.9, QColor(glow.red(), glow.green(), glow.blue(), 190));
         halo.setColorAt(1, QColor(glow.red(), glow.green(), glow.blue(), 0));
         p.setPen(Qt::NoPen);
         p.setBrush(halo);
@@ -261,8 +265,12 @@ QImage makeCheckPicture(CheckPicture which, int scale) {
                         which == CheckPicture::DisabledChecked;
     const bool grey = which == CheckPicture::GreyChecked || which == CheckPicture::DisabledGreyChecked;
     QImage image = drawSmooth({13, 13}, scale, [=](QPainter& p) {
-        const QColor border = disabled ? QColor(177, 177, 177) : hover ? QColor(85, 134, 163) : QColor(142, 143, 143);
-        const QColor ring = disabled ? QColor(252, 252, 252) : hover ? QColor(222, 249, 250) : QColor(244, 244, 244);
+        const QColor border = disabled ? QColor(177, 177, 177)
+                              : hover  ? QColor(85, 134, 163)
+                                       : QColor(142, 143, 143);
+        const QColor ring = disabled ? QColor(252, 252, 252)
+                            : hover  ? QColor(222, 249, 250)
+                                     : QColor(244, 244, 244);
         p.setRenderHint(QPainter::Antialiasing, false);
         p.fillRect(QRectF(0, 0, 13, 13), border);
         p.fillRect(QRectF(1, 1, 11, 11), ring);
@@ -280,7 +288,9 @@ QImage makeCheckPicture(CheckPicture which, int scale) {
         p.fillRect(QRectF(2, 2, 9, 9), fill);
         p.setRenderHint(QPainter::Antialiasing, true);
         if (ticked) {
-            const QColor tick = disabled ? QColor(150, 150, 150) : hover ? QColor(4, 34, 113) : QColor(68, 90, 146);
+            const QColor tick = disabled ? QColor(150, 150, 150)
+                                : hover  ? QColor(4, 34, 113)
+                                         : QColor(68, 90, 146);
             p.setPen(QPen(tick, 1.7, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
             QPolygonF mark;
             mark << QPointF(3.2, 6.4) << QPointF(5.4, 8.9) << QPointF(9.9, 3.6);

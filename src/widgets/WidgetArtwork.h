@@ -31,15 +31,15 @@ enum class CheckPicture {
 };
 enum class RoundButton { Unlit, Lit, Pressed };
 
-const QImage& knobDown(int scale);                      // 9 x 18, black key
-const QImage& arrow(Arrow which, int scale);            // 10 x 11, black key
-const QImage& faderKnob(int scale);                     // 14 x 21, black key
-const QImage& knobFace(bool hovered, int scale);        // 43 x 46, alpha
-const QImage& dialFace(int scale);                      // 303 x 305, opaque
-const QImage& needle(int index, int scale);             // 185 x 145, alpha; index 0 ... 40
+const QImage& knobDown(int scale);                         // 9 x 18, black key
+const QImage& arrow(Arrow which, int scale);               // 10 x 11, black key
+const QImage& faderKnob(int scale);                        // 14 x 21, black key
+const QImage& knobFace(bool hovered, int scale);           // 43 x 46, alpha
+const QImage& dialFace(int scale);                         // 303 x 305, opaque
+const QImage& needle(int index, int scale);                // 185 x 145, alpha; index 0 ... 40
 const QImage& checkPicture(CheckPicture which, int scale); // 13 x 13, opaque
 const QImage& roundButton(RoundButton which, int scale);   // 30 x 30, kRoundButtonKey
-const QImage& roundButtonDisabled(int scale);           // 4 x 4, opaque
+const QImage& roundButtonDisabled(int scale);              // 4 x 4, opaque
 
 /// Where a needle turns, in the needle picture's logical pixels.
 constexpr double kNeedlePivotX = 92.5;

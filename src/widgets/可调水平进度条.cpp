@@ -38,9 +38,13 @@ constexpr double kTextHeight = 225;
     resizeTwips(1800, kHeight);
 }
 
-float 可调水平进度条::Value() const { return static_cast<float>(leadingNumber(值_)); }
+float 可调水平进度条::Value() const {
+    return static_cast<float>(leadingNumber(值_));
+}
 
-void 可调水平进度条::Value(float value) { valueText(singleText(value)); }
+void 可调水平进度条::Value(float value) {
+    valueText(singleText(value));
+}
 
 void 可调水平进度条::valueText(const std::string& text) {
     if (text == 值_) return;
@@ -48,9 +52,13 @@ void 可调水平进度条::valueText(const std::string& text) {
     valueChanged();
 }
 
-void 可调水平进度条::max(double value) { storeMax(static_cast<float>(value)); }
+void 可调水平进度条::max(double value) {
+    storeMax(static_cast<float>(value));
+}
 
-void 可调水平进度条::Min(double value) { storeMin(static_cast<float>(value)); }
+void 可调水平进度条::Min(double value) {
+    storeMin(static_cast<float>(value));
+}
 
 void 可调水平进度条::storeMax(double value) {
     max_ = value;
@@ -156,7 +164,8 @@ void 可调水平进度条::绘控件() {
     {
         QPainter painter = beginSurface();
         painter.setRenderHint(QPainter::Antialiasing, true);
-        for (const LineHolder* line : {&黑线_, &粗线_, &中线_, &细线_}) drawTwipsLine(painter, *line);
+        for (const LineHolder* line : {&黑线_, &粗线_, &中线_, &细线_})
+            drawTwipsLine(painter, *line);
     }
     const auto& library = 岚川界面控件图片库::instance();
     const int s = scale();
@@ -227,10 +236,14 @@ void 可调水平进度条::keyReleased(int direction) {
 
 TwipsRect 可调水平进度条::rectOf(Element element) const {
     switch (element) {
-    case Element::LeftKey: return 左白_;
-    case Element::RightKey: return 右白_;
-    case Element::Text: return 显示值Rect_;
-    default: return {0, 0, widthTwips(), heightTwips()};
+    case Element::LeftKey:
+        return 左白_;
+    case Element::RightKey:
+        return 右白_;
+    case Element::Text:
+        return 显示值Rect_;
+    default:
+        return {0, 0, widthTwips(), heightTwips()};
     }
 }
 
@@ -270,7 +283,9 @@ void 可调水平进度条::mouseReleaseEvent(QMouseEvent* event) {
             static_cast<float>(y - at.top));
 }
 
-void 可调水平进度条::onResized() { layOut(); }
+void 可调水平进度条::onResized() {
+    layOut();
+}
 
 void 可调水平进度条::showEvent(QShowEvent* event) {
     SelfDrawnWidget::showEvent(event);

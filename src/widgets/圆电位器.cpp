@@ -60,6 +60,8 @@ void 圆电位器::drag(double x, double y) {
     valueText(numberText(roundHalfEven(Min() + (D - 45) / 270 * (max() - Min()))));
 }
 
-void 圆电位器::paintOverlay(QPainter& painter) { paintValueText(painter, {0, 645, 705, 180}); }
+void 圆电位器::paintOverlay(QPainter& painter) {
+    paintValueText(painter, {0, 645, 705, 180});
+}
 
 } // namespace lctune

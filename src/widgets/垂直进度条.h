@@ -7,9 +7,7 @@ namespace lctune {
 
 class 垂直进度条 : public PlainBar {
 public:
-    explicit 垂直进度条(QWidget* parent = nullptr) : PlainBar(true, parent) {
-        resizeTwips(45, 1500);
-    }
+    explicit 垂直进度条(QWidget* parent = nullptr) : PlainBar(true, parent) { resizeTwips(45, 1500); }
 };
 
 } // namespace lctune

@@ -94,7 +94,8 @@ void 复选框控件::draw() {
     painter.drawText(QPointF(kCaptionLeft / px, (heightTw - textHeight) / 2 / py + metrics.ascent()),
                      QString::fromStdString(caption_));
     if (focused_ && enabled_) {
-        drawRoundOutline(painter, boxWidth_ + 1, 1, W_ - 1, H_ - 1, cornerSize_ - 1, qColor(k聚焦内边框色), true);
+        drawRoundOutline(painter, boxWidth_ + 1, 1, W_ - 1, H_ - 1, cornerSize_ - 1, qColor(k聚焦内边框色),
+                         true);
     }
     painter.end();
     present();
@@ -217,7 +218,8 @@ void 复选框控件::ReadProperties(const PropertyBag& bag) {
     backColor_ = bag.ReadColor("背景颜色", 0x8000000Fu);
     caption_ = bag.ReadProperty("Caption", std::string("Check"));
     enabled_ = bag.ReadProperty("Enabled", true);
-    value_ = static_cast<int32_t>(std::clamp<int64_t>(bag.ReadProperty("Check_值", int64_t{0}), INT32_MIN, INT32_MAX));
+    value_ = static_cast<int32_t>(
+        std::clamp<int64_t>(bag.ReadProperty("Check_值", int64_t{0}), INT32_MIN, INT32_MAX));
     textColor_ = bag.ReadColor("文字颜色", 0x80000012u);
     foreColor_ = textColor_;
     draw();

@@ -64,7 +64,7 @@ void 小圆按钮::Picture(const QImage& value) {
     if (!picture_.isNull()) {
         const QSize logical = picture_.size() / std::max(1.0, picture_.devicePixelRatio());
         缩小的图案_ = picture_.scaled(std::max(1, logical.width() - 2), std::max(1, logical.height() - 2),
-                                     Qt::IgnoreAspectRatio, Qt::FastTransformation);
+                                      Qt::IgnoreAspectRatio, Qt::FastTransformation);
     }
     重绘();
 }
@@ -88,11 +88,13 @@ void 小圆按钮::layOut() {
     H_ = height();
     const QFontMetrics metrics(font());
     const QSize captionSize(metrics.horizontalAdvance(QString::fromStdString(caption_)), metrics.height());
-    const ButtonPlacement at = placeIconAndCaption(图片位置_, QSize(W_, H_), QSize(W_ - 1, H_ - 1),
-                                                   QSize(kRound, kRound), captionSize, true, caption_.empty());
+    const ButtonPlacement at =
+        placeIconAndCaption(图片位置_, QSize(W_, H_), QSize(W_ - 1, H_ - 1), QSize(kRound, kRound),
+                            captionSize, true, caption_.empty());
     roundAt_ = at.icon;
     captionAt_ = at.caption;
-    const QSize icon = picture_.isNull() ? QSize() : picture_.size() / std::max(1.0, picture_.devicePixelRatio());
+    const QSize icon =
+        picture_.isNull() ? QSize() : picture_.size() / std::max(1.0, picture_.devicePixelRatio());
     iconAt_ = roundAt_ + QPoint((kRound - icon.width()) / 2, (kRound - icon.height()) / 2);
 }
 
@@ -104,13 +106,15 @@ void 小圆按钮::draw() {
         QPainter painter = beginSurface();
         painter.drawImage(QRect(1, 1, W_ - 3, H_ - 3), artwork::roundButtonDisabled(s));
     }
-    const QImage& round = artwork::roundButton(pressed_ ? artwork::RoundButton::Pressed : artwork::RoundButton::Unlit, s);
+    const QImage& round =
+        artwork::roundButton(pressed_ ? artwork::RoundButton::Pressed : artwork::RoundButton::Unlit, s);
     绘透明图(target, roundAt_.x() * s, roundAt_.y() * s, round.width(), round.height(), round, 0, 0,
              artwork::kRoundButtonKey);
     {
         QPainter painter = beginSurface();
         const int right = roundToInt32(W_ - 0.5), bottom = roundToInt32(H_ - 0.5);
-        drawRoundOutline(painter, 0, 0, right, bottom, cRad_, qColor(enabled_ ? k静态外边框色 : k失效外边框色));
+        drawRoundOutline(painter, 0, 0, right, bottom, cRad_,
+                         qColor(enabled_ ? k静态外边框色 : k失效外边框色));
         if (!caption_.empty()) {
             painter.setFont(font());
             painter.setPen(qColor(enabled_ ? 标题色_ : rgb(192, 192, 192)));
@@ -130,8 +134,8 @@ void 小圆按钮::draw() {
         const QSize logical = picture_.size() / std::max(1.0, picture_.devicePixelRatio());
         if (pressed_ && enabled_) {
             const QImage small = atScale(缩小的图案_, logical - QSize(2, 2), s);
-            绘透明图(target, (iconAt_.x() + 1) * s, (iconAt_.y() + 1) * s, small.width(), small.height(), small, 0,
-                     0, iconMaskColor_);
+            绘透明图(target, (iconAt_.x() + 1) * s, (iconAt_.y() + 1) * s, small.width(), small.height(),
+                     small, 0, 0, iconMaskColor_);
         } else {
             const QImage icon = atScale(picture_, logical, s);
             绘透明图(target, iconAt_.x() * s, iconAt_.y() * s, icon.width(), icon.height(), icon, 0, 0,
@@ -214,7 +218,8 @@ void 小圆按钮::keyPressEvent(QKeyEvent* event) {
 }
 
 void 小圆按钮::keyReleaseEvent(QKeyEvent* event) {
-    if (event->key() != Qt::Key_Space || event->isAutoRepeat()) return SelfDrawnWidget::keyReleaseEvent(event);
+    if (event->key() != Qt::Key_Space || event->isAutoRepeat())
+        return SelfDrawnWidget::keyReleaseEvent(event);
     if (enabled_) Click();
     pressed_ = false;
     重绘();

@@ -9,7 +9,9 @@ namespace lctune {
     return library;
 }
 
-const QImage& 岚川界面控件图片库::向下调节块图(int scale) const { return artwork::knobDown(scale); }
+const QImage& 岚川界面控件图片库::向下调节块图(int scale) const {
+    return artwork::knobDown(scale);
+}
 const QImage& 岚川界面控件图片库::左方向白色图片(int scale) const {
     return artwork::arrow(artwork::Arrow::LeftWhite, scale);
 }

@@ -28,10 +28,18 @@ namespace lctune {
     resizeTwips(3000, 2000);
 }
 
-int16_t 框架::上边框宽度() const { return static_cast<int16_t>(roundToInt32(strips_[Top].height)); }
-int16_t 框架::下边框宽度() const { return static_cast<int16_t>(roundToInt32(strips_[Bottom].height)); }
-int16_t 框架::左边框宽度() const { return static_cast<int16_t>(roundToInt32(strips_[Left].width)); }
-int16_t 框架::右边框宽度() const { return static_cast<int16_t>(roundToInt32(strips_[Right].width)); }
+int16_t 框架::上边框宽度() const {
+    return static_cast<int16_t>(roundToInt32(strips_[Top].height));
+}
+int16_t 框架::下边框宽度() const {
+    return static_cast<int16_t>(roundToInt32(strips_[Bottom].height));
+}
+int16_t 框架::左边框宽度() const {
+    return static_cast<int16_t>(roundToInt32(strips_[Left].width));
+}
+int16_t 框架::右边框宽度() const {
+    return static_cast<int16_t>(roundToInt32(strips_[Right].width));
+}
 
 // A negative size cannot be set: such a write fails and changes nothing.
 void 框架::上边框宽度(int16_t value) {
@@ -57,7 +65,8 @@ void 框架::边框色(uint32_t value) {
         const QColor resolved = qColor(value);
         value = rgb(resolved.red(), resolved.green(), resolved.blue());
     }
-    for (uint32_t& colour : stripColor_) colour = value;
+    for (uint32_t& colour : stripColor_)
+        colour = value;
     const double B = value / 65536;
     const double G = (value - 65536 * static_cast<uint32_t>(B)) / 256;
     const double R = value % 256;
@@ -89,7 +98,8 @@ void 框架::layOut() {
     right.top = top.height;
     right.left = W - right.width;
     if (sideHeight >= 0) right.height = sideHeight;
-    lines_[Top].x1 = left.width, lines_[Top].y1 = top.height, lines_[Top].x2 = right.left, lines_[Top].y2 = top.height;
+    lines_[Top].x1 = left.width, lines_[Top].y1 = top.height, lines_[Top].x2 = right.left,
+    lines_[Top].y2 = top.height;
     lines_[Left].x1 = left.width, lines_[Left].y1 = top.height, lines_[Left].x2 = left.width,
     lines_[Left].y2 = bottom.top;
     lines_[Right].x1 = right.left - px, lines_[Right].y1 = top.height, lines_[Right].x2 = right.left - px,
@@ -125,14 +135,16 @@ void 框架::draw() {
 
 void 框架::mouseMoveEvent(QMouseEvent* event) {
     MouseMove(buttonCode(event->buttons()), shiftCode(event->modifiers()),
-              float(event->position().x() * twipsPerPixelX()), float(event->position().y() * twipsPerPixelY()));
+              float(event->position().x() * twipsPerPixelX()),
+              float(event->position().y() * twipsPerPixelY()));
 }
 
 bool 框架::eventFilter(QObject*, QEvent* event) {
     if (event->type() == QEvent::MouseMove) {
         auto* move = static_cast<QMouseEvent*>(event);
         MouseMove(buttonCode(move->buttons()), shiftCode(move->modifiers()),
-                  float(move->position().x() * twipsPerPixelX()), float(move->position().y() * twipsPerPixelY()));
+                  float(move->position().x() * twipsPerPixelX()),
+                  float(move->position().y() * twipsPerPixelY()));
     }
     return false;
 }
@@ -140,7 +152,8 @@ bool 框架::eventFilter(QObject*, QEvent* event) {
 void 框架::ReadProperties(const PropertyBag& bag) {
     // Each default is the value the frame has when it is loaded.
     auto width16 = [&](const char* key, int16_t current) {
-        return static_cast<int16_t>(std::clamp<int64_t>(bag.ReadProperty(key, int64_t{current}), INT16_MIN, INT16_MAX));
+        return static_cast<int16_t>(
+            std::clamp<int64_t>(bag.ReadProperty(key, int64_t{current}), INT16_MIN, INT16_MAX));
     };
     左边框宽度(width16("左边框宽度", 左边框宽度()));
     右边框宽度(width16("右边框宽度", 右边框宽度()));

@@ -7,9 +7,7 @@ namespace lctune {
 
 class 水平进度条 : public PlainBar {
 public:
-    explicit 水平进度条(QWidget* parent = nullptr) : PlainBar(false, parent) {
-        resizeTwips(1500, 45);
-    }
+    explicit 水平进度条(QWidget* parent = nullptr) : PlainBar(false, parent) { resizeTwips(1500, 45); }
 };
 
 } // namespace lctune

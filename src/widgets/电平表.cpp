@@ -38,9 +38,12 @@ void 电平表::draw() {
 
 void 电平表::ReadProperties(const PropertyBag& bag) {
     // The saved value is only stored: the needle moves when Value is next written.
-    value_ = static_cast<int16_t>(std::clamp<int64_t>(bag.ReadProperty("值", int64_t{0}), INT16_MIN, INT16_MAX));
+    value_ =
+        static_cast<int16_t>(std::clamp<int64_t>(bag.ReadProperty("值", int64_t{0}), INT16_MIN, INT16_MAX));
 }
 
-void 电平表::WriteProperties(PropertyBag& bag) const { bag.WriteProperty("值", int64_t{value_}, int64_t{0}); }
+void 电平表::WriteProperties(PropertyBag& bag) const {
+    bag.WriteProperty("值", int64_t{value_}, int64_t{0});
+}
 
 } // namespace lctune

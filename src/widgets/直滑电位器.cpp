@@ -32,7 +32,8 @@ void 直滑电位器::redraw() {
 void 直滑电位器::绘控件() {
     clearSurface(背景色());
     QPainter painter = beginSurface();
-    for (const LineHolder& mark : marks_) drawTwipsLine(painter, mark);
+    for (const LineHolder& mark : marks_)
+        drawTwipsLine(painter, mark);
     painter.setRenderHint(QPainter::Antialiasing, true);
     drawTwipsLine(painter, 滑槽_);
     painter.end();
@@ -61,6 +62,8 @@ void 直滑电位器::drag(double, double y) {
     valueText(numberText(roundHalfEven(Min() + f * (max() - Min()))));
 }
 
-void 直滑电位器::paintOverlay(QPainter& painter) { paintValueText(painter, {15, 1830, 270, 195}); }
+void 直滑电位器::paintOverlay(QPainter& painter) {
+    paintValueText(painter, {15, 1830, 270, 195});
+}
 
 } // namespace lctune

@@ -16,16 +16,21 @@ public:
     BusyGuard& operator=(const BusyGuard&) = delete;
 };
 
-QRgb keyPixel(uint32_t key) { return qRgb(key & 0xFF, (key >> 8) & 0xFF, (key >> 16) & 0xFF); }
+QRgb keyPixel(uint32_t key) {
+    return qRgb(key & 0xFF, (key >> 8) & 0xFF, (key >> 16) & 0xFF);
+}
 
-bool isKey(QRgb pixel, QRgb key) { return (pixel & 0x00FFFFFFu) == (key & 0x00FFFFFFu); }
+bool isKey(QRgb pixel, QRgb key) {
+    return (pixel & 0x00FFFFFFu) == (key & 0x00FFFFFFu);
+}
 
 // Both rectangles clipped so that every pixel read or written lies inside its picture.
 struct Span {
     int x, y, sx, sy, width, height;
 };
 
-Span clip(const QImage& destination, int x, int y, int width, int height, const QImage& source, int sx, int sy) {
+Span clip(const QImage& destination, int x, int y, int width, int height, const QImage& source, int sx,
+          int sy) {
     int dx0 = std::max({0, -x, -sx});
     int dy0 = std::max({0, -y, -sy});
     x += dx0, sx += dx0, width -= dx0;
@@ -90,9 +95,10 @@ void 绘透明图(QImage& destination, int x, int y, int width, int height, cons
         format != QImage::Format_ARGB32) {
         destination.convertTo(QImage::Format_ARGB32_Premultiplied);
     }
-    const QImage readable = (source.format() == QImage::Format_RGB32 || source.format() == QImage::Format_ARGB32)
-                                ? source
-                                : source.convertToFormat(QImage::Format_RGB32);
+    const QImage readable =
+        (source.format() == QImage::Format_RGB32 || source.format() == QImage::Format_ARGB32)
+            ? source
+            : source.convertToFormat(QImage::Format_RGB32);
     const Span span = clip(destination, x, y, width, height, readable, sourceX, sourceY);
     if (span.width == 0 || span.height == 0) return;
     const QRgb key = keyPixel(keyColor);

@@ -33,7 +33,8 @@ struct BarFixture : ::testing::Test {
         return QPoint(static_cast<int>((area.left + x) / 15), static_cast<int>((area.top + 60) / 15));
     }
     QPoint keyCentre(const TwipsRect& key) const {
-        return QPoint(static_cast<int>((key.left + key.width / 2) / 15), static_cast<int>((key.top + key.height / 2) / 15));
+        return QPoint(static_cast<int>((key.left + key.width / 2) / 15),
+                      static_cast<int>((key.top + key.height / 2) / 15));
     }
     bool showsColour(uint32_t colour) const {
         const QImage image = grabbed(bar);
@@ -176,7 +177,8 @@ TEST_F(BarFixture, PropertyBagSkipsDefaultsAndLoadsInOrder) {
     const std::vector<std::string> order{"进度条色", "背景色", "显示数值", "最大值", "最小值", "值"};
     EXPECT_EQ(keysOf(bag), order);
     RecordingBag reading;
-    for (const auto& [key, value] : bag.entries()) reading.writeText(key, value, "");
+    for (const auto& [key, value] : bag.entries())
+        reading.writeText(key, value, "");
     auto* copy = new 可调水平进度条(window.get());
     copy->ReadProperties(reading);
     EXPECT_EQ(reading.reads, order);
@@ -276,7 +278,8 @@ TEST(PlainBars, PropertyBagOrderAndSkippedKeys) {
     bar.刷新(true);
     bar.Min(-3);
     bar.WriteProperties(bag);
-    EXPECT_EQ(keysOf(bag), (std::vector<std::string>{"最大值", "最小值", "值", "背景色", "进度条色", "需要刷新"}));
+    EXPECT_EQ(keysOf(bag),
+              (std::vector<std::string>{"最大值", "最小值", "值", "背景色", "进度条色", "需要刷新"}));
     bag.writeText("最大值", "not a number", "");
     垂直进度条 copy;
     copy.ReadProperties(bag);

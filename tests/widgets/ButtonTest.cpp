@@ -121,7 +121,8 @@ TEST_F(ButtonFixture, FacesAreRenderedOncePerColourHeightAndBrightness) {
     b->亮度(255);
     EXPECT_EQ(a->faceKey(), b->faceKey());
     const QImage faceA = grabbed(a), faceB = grabbed(b);
-    for (int y = 3; y < 22; ++y) EXPECT_EQ(packedAt(faceA, 40, y), packedAt(faceB, 40, y)) << y;
+    for (int y = 3; y < 22; ++y)
+        EXPECT_EQ(packedAt(faceA, 40, y), packedAt(faceB, 40, y)) << y;
     a->亮度(-300);
     EXPECT_EQ(a->亮度(), -255);
 }
@@ -230,11 +231,13 @@ TEST_F(ButtonFixture, PropertyBagSkipsDefaultsAndRestoresEveryKey) {
     icon.fill(Qt::green);
     a->Picture(icon);
     a->WriteProperties(bag);
-    EXPECT_EQ(keysOf(bag), (std::vector<std::string>{"是工具棒", "按键颜色", "按键的亮度", "圆角宽度", "Caption",
-                                                     "标题色", "图片的位置", "图案.BackColor", "有效", "Picture"}));
+    EXPECT_EQ(keysOf(bag),
+              (std::vector<std::string>{"是工具棒", "按键颜色", "按键的亮度", "圆角宽度", "Caption", "标题色",
+                                        "图片的位置", "图案.BackColor", "有效", "Picture"}));
 
     RecordingBag reading;
-    for (const auto& [key, value] : bag.entries()) reading.writeText(key, value, "");
+    for (const auto& [key, value] : bag.entries())
+        reading.writeText(key, value, "");
     LCButton* b = makeButton({10, 50, 80, 25});
     b->ReadProperties(reading);
     EXPECT_EQ(reading.reads, keysOf(bag));
@@ -292,7 +295,8 @@ TEST_F(ButtonFixture, RoundButtonBagSavesPictureBeforeTheMaskColour) {
     EXPECT_EQ(keysOf(bag), (std::vector<std::string>{"圆角宽度", "Caption", "标题色", "图片的位置", "Picture",
                                                      "图案.BackColor", "有效"}));
     RecordingBag reading;
-    for (const auto& [key, value] : bag.entries()) reading.writeText(key, value, "");
+    for (const auto& [key, value] : bag.entries())
+        reading.writeText(key, value, "");
     auto* s = new 小圆按钮(window.get());
     s->ReadProperties(reading);
     EXPECT_EQ(reading.reads, (std::vector<std::string>{"圆角宽度", "Caption", "标题色", "图片的位置",

@@ -64,8 +64,9 @@ TEST_F(CheckFixture, WritingTheSameValueDoesNothingAnotherRaisesClickBeforeTheRe
     box->Value(1);
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(borderDuringClick, uncheckedLook);
-    EXPECT_EQ(box->surface().copy(0, 3, 13, 13).convertToFormat(QImage::Format_RGB32),
-              artwork::checkPicture(artwork::CheckPicture::CheckedNormal, 1).convertToFormat(QImage::Format_RGB32))
+    EXPECT_EQ(
+        box->surface().copy(0, 3, 13, 13).convertToFormat(QImage::Format_RGB32),
+        artwork::checkPicture(artwork::CheckPicture::CheckedNormal, 1).convertToFormat(QImage::Format_RGB32))
         << "the tick shows after the redraw";
 }
 
@@ -127,7 +128,8 @@ TEST_F(CheckFixture, HoverLookComesAtTheFirstTickAndLeavesWithOneMouseOut) {
     EXPECT_EQ(boxBorder(), hover);
     const QImage shown = grabbed(box);
     bool ring = false;
-    for (int y = 1; y < 19; ++y) ring = ring || packedAt(shown, 13, y) == rgb(255, 255, 0);
+    for (int y = 1; y < 19; ++y)
+        ring = ring || packedAt(shown, 13, y) == rgb(255, 255, 0);
     EXPECT_TRUE(ring) << "hover ring";
     pointAway();
     runFor(150);
@@ -159,7 +161,8 @@ TEST_F(CheckFixture, PropertyBagOrderAndADisabledBoxKeepsItsTextColour) {
     box->WriteProperties(bag);
     const std::vector<std::string> order{"背景颜色", "Caption", "Enabled", "Check_值", "文字颜色"};
     RecordingBag reading;
-    for (const auto& [key, value] : bag.entries()) reading.writeText(key, value, "");
+    for (const auto& [key, value] : bag.entries())
+        reading.writeText(key, value, "");
     复选框控件* copy = make({10, 60, 120, 20});
     clicks = 0;
     copy->ReadProperties(reading);
@@ -229,7 +232,8 @@ TEST(Frame, BevelColoursAndPixels) {
 
     PropertyBag bag;
     frame.WriteProperties(bag);
-    EXPECT_EQ(keysOf(bag), (std::vector<std::string>{"左边框宽度", "右边框宽度", "上边框宽度", "下边框宽度", "框架色"}));
+    EXPECT_EQ(keysOf(bag),
+              (std::vector<std::string>{"左边框宽度", "右边框宽度", "上边框宽度", "下边框宽度", "框架色"}));
     框架 copy(&window);
     copy.resizeTwips(600, 450);
     copy.ReadProperties(bag);

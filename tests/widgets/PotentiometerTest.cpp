@@ -134,7 +134,8 @@ TEST_F(PotFixture, PropertyBagUsesTheSameDefaultsBothWays) {
     const std::vector<std::string> order{"背景色", "显示数值", "最大值", "最小值", "值"};
     EXPECT_EQ(keysOf(bag), order);
     RecordingBag reading;
-    for (const auto& [key, value] : bag.entries()) reading.writeText(key, value, "");
+    for (const auto& [key, value] : bag.entries())
+        reading.writeText(key, value, "");
     圆电位器 copy;
     copy.ReadProperties(reading);
     EXPECT_EQ(reading.reads, order);

@@ -37,14 +37,23 @@ inline void runFor(int ms) {
 
 inline void sendMouse(QWidget* widget, QEvent::Type type, QPoint local, Qt::MouseButton button,
                       Qt::MouseButtons buttons) {
-    QMouseEvent event(type, QPointF(local), QPointF(widget->mapToGlobal(local)), button, buttons, Qt::NoModifier);
+    QMouseEvent event(type, QPointF(local), QPointF(widget->mapToGlobal(local)), button, buttons,
+                      Qt::NoModifier);
     QApplication::sendEvent(widget, &event);
 }
 
-inline void press(QWidget* w, QPoint p) { sendMouse(w, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton); }
-inline void release(QWidget* w, QPoint p) { sendMouse(w, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton); }
-inline void dragTo(QWidget* w, QPoint p) { sendMouse(w, QEvent::MouseMove, p, Qt::NoButton, Qt::LeftButton); }
-inline void moveOver(QWidget* w, QPoint p) { sendMouse(w, QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton); }
+inline void press(QWidget* w, QPoint p) {
+    sendMouse(w, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+}
+inline void release(QWidget* w, QPoint p) {
+    sendMouse(w, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+}
+inline void dragTo(QWidget* w, QPoint p) {
+    sendMouse(w, QEvent::MouseMove, p, Qt::NoButton, Qt::LeftButton);
+}
+inline void moveOver(QWidget* w, QPoint p) {
+    sendMouse(w, QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton);
+}
 
 /// Packed R + 256 G + 65536 B of a pixel of a picture.
 inline uint32_t packedAt(const QImage& image, int x, int y) {
@@ -53,7 +62,9 @@ inline uint32_t packedAt(const QImage& image, int x, int y) {
            65536u * static_cast<uint32_t>(qBlue(p));
 }
 
-inline QImage grabbed(QWidget* widget) { return widget->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+inline QImage grabbed(QWidget* widget) {
+    return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
 
 } // namespace lctune::testing
 
@@ -76,7 +87,8 @@ public:
 
 inline std::vector<std::string> keysOf(const PropertyBag& bag) {
     std::vector<std::string> keys;
-    for (const auto& entry : bag.entries()) keys.push_back(entry.first);
+    for (const auto& entry : bag.entries())
+        keys.push_back(entry.first);
     return keys;
 }
 
