@@ -111,6 +111,8 @@ public:
         QCursor::setPos(QPoint(-1000, -1000));
         show();
         runFor(50);
+        if (QWidget* focused = QApplication::focusWidget()) focused->clearFocus();
+        runFor(20);
         runFor(150);
     }
 
@@ -294,7 +296,14 @@ private:
         hoverShot(checkBox("悬停未选", x0 + 390, y, 0));
         hoverShot(checkBox("悬停选中", x0 + 520, y, 1));
         auto* focused = checkBox("聚焦", x0, y + 28, 1);
-        focusShot(focused);
+        // The box shows its focus ring from its next drawing on.
+        snapshot(
+            focused,
+            [focused] {
+                focused->setFocus(Qt::TabFocusReason);
+                focused->Caption(focused->Caption());
+            },
+            [focused] { focused->clearFocus(); });
         checkBox("失效未选", x0 + 130, y + 28, 0)->Enabled(false);
         checkBox("失效选中", x0 + 260, y + 28, 1)->Enabled(false);
         checkBox("失效灰色", x0 + 390, y + 28, 2)->Enabled(false);

@@ -263,7 +263,7 @@ void 可调水平进度条::mouseMoveEvent(QMouseEvent* event) {
     const TwipsRect at = rectOf(element);
     const int button = buttonCode(event->buttons()), shift = shiftCode(event->modifiers());
     double localX = x - at.left;
-    if (element == Element::Text && button == 1) {
+    if (element == Element::Text && button == 1 && 显示值Rect_.width > 120) {
         const double width = 显示值Rect_.width;
         localX = std::clamp(localX, 60.0, width - 60);
         const double f = (localX - 60) / (width - 120);
