@@ -69,6 +69,15 @@ TEST_F(BarFixture, AValueAboveTheRangeWidensItWithTwoChanges) {
     EXPECT_EQ(changes, 0) << "the same value text changes nothing";
 }
 
+TEST_F(BarFixture, ChangeComesBeforeTheRedraw) {
+    bar->Value(0);
+    double seen = -1;
+    bar->Change.connect([&] { seen = bar->fraction(); });
+    bar->Value(100);
+    EXPECT_DOUBLE_EQ(seen, 0.0) << "the knob is still where it was";
+    EXPECT_DOUBLE_EQ(bar->fraction(), 1.0);
+}
+
 TEST_F(BarFixture, AHugeValueWidensOnceInsteadOfWithoutEnd) {
     bar->Value(16777217.0f);
     bar->valueText("16777217");

@@ -196,6 +196,10 @@ TEST_F(ButtonFixture, HoverLooksAndOneMouseOutWhenThePointerLeaves) {
     EXPECT_TRUE(a->hovered());
     EXPECT_EQ(a->亮度(), 18 + 32) << "hovered faces are 32 brighter";
     EXPECT_TRUE(columnHas(grabbed(a), 2, 4, 20, rgb(255, 255, 0)));
+    pointTo(a, {79, 24});
+    runFor(150);
+    EXPECT_TRUE(a->hovered()) << "the last column and row are inside";
+    EXPECT_EQ(outs, 0);
     pointAway();
     runFor(250);
     EXPECT_FALSE(a->hovered());

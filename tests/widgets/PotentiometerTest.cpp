@@ -62,6 +62,13 @@ TEST_F(PotFixture, AValueAboveMaxRaisesMaxWithOneChangeAndGoesToTheTop) {
     EXPECT_NEAR(knob->pointer().x2, 330 - 180 * std::sin(315 * M_PI / 180), 1e-9);
 }
 
+TEST_F(PotFixture, ChangeComesAfterTheRedraw) {
+    double seen = -1;
+    fader->Change.connect([&] { seen = fader->knobTop(); });
+    fader->Value(100);
+    EXPECT_DOUBLE_EQ(seen, 0.0) << "the knob is already at the top";
+}
+
 TEST_F(PotFixture, EqualEndsDrawNothingAndRaiseNothing) {
     const QImage before = grabbed(fader);
     fader->max(0);
