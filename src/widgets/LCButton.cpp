@@ -242,7 +242,7 @@ void LCButton::drawButton() {
                                 ? picture_
                                 : picture_.scaled(logical * s, Qt::IgnoreAspectRatio, Qt::FastTransformation);
         const int drop = pressed_ && enabled_ ? roundToInt32(0.1 * logical.height()) : 0;
-        QImage& target = const_cast<QImage&>(surface());
+        QImage& target = drawingSurface();
         绘透明图(target, iconAt_.x() * s, (iconAt_.y() + drop) * s, icon.width(), icon.height(), icon, 0, 0,
                  iconMaskColor_);
     }

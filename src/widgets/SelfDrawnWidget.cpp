@@ -93,6 +93,11 @@ QPainter SelfDrawnWidget::beginSurface() {
     return QPainter(&surface_);
 }
 
+QImage& SelfDrawnWidget::drawingSurface() {
+    ensureSurface();
+    return surface_;
+}
+
 void SelfDrawnWidget::clearSurface(uint32_t color) {
     ensureSurface();
     surface_.fill(qColor(color));

@@ -63,6 +63,8 @@ protected:
     /// Fresh painter on the surface, scaled so that one unit is one logical pixel.
     QPainter beginSurface();
     void clearSurface(uint32_t color);
+    /// The surface for drawing routines that write pixels themselves (the key-colour blit).
+    QImage& drawingSurface();
     void clearSurfaceTransparent();
     /// Shows what is on the surface (schedules a repaint).
     void present() { update(); }

@@ -169,7 +169,7 @@ void 可调水平进度条::绘控件() {
     }
     const auto& library = 岚川界面控件图片库::instance();
     const int s = scale();
-    QImage& target = const_cast<QImage&>(surface());
+    QImage& target = drawingSurface();
     auto blit = [&](const QImage& picture, const TwipsRect& at) {
         const int x = roundToInt32(at.left / twipsPerPixelX()) * s;
         const int y = roundToInt32(at.top / twipsPerPixelY()) * s;

@@ -101,7 +101,7 @@ void 小圆按钮::layOut() {
 void 小圆按钮::draw() {
     const int s = scale();
     clearSurfaceTransparent();
-    QImage& target = const_cast<QImage&>(surface());
+    QImage& target = drawingSurface();
     if (!enabled_) {
         QPainter painter = beginSurface();
         painter.drawImage(QRect(1, 1, W_ - 3, H_ - 3), artwork::roundButtonDisabled(s));
@@ -153,7 +153,7 @@ void 小圆按钮::drawHover() {
     painter.end();
     if (!pressed_) {
         const QImage& lit = artwork::roundButton(artwork::RoundButton::Lit, s);
-        QImage& target = const_cast<QImage&>(surface());
+        QImage& target = drawingSurface();
         绘透明图(target, roundAt_.x() * s, roundAt_.y() * s, lit.width(), lit.height(), lit, 0, 0,
                  artwork::kRoundButtonKey);
     }

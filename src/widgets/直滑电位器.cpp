@@ -39,7 +39,7 @@ void 直滑电位器::绘控件() {
     painter.end();
     knobTop_ = (H - 150) - position_;
     const QImage& knob = artwork::faderKnob(scale());
-    QImage& target = const_cast<QImage&>(surface());
+    QImage& target = drawingSurface();
     绘透明图(target, roundToInt32(kKnobLeft / twipsPerPixelX()) * scale(),
              roundToInt32(knobTop_ / twipsPerPixelY()) * scale(), knob.width(), knob.height(), knob, 0, 0, 0);
     present();
