@@ -360,7 +360,9 @@ void LCButton::paintEvent(QPaintEvent* event) {
         paintedOnce_ = true;
         layOut();
     }
+    painting_ = true;
     变色处理();
+    painting_ = false;
     SelfDrawnWidget::paintEvent(event);
 }
 

@@ -135,7 +135,9 @@ void SelfDrawnWidget::paintEvent(QPaintEvent*) {
         scale_ != std::max(1, static_cast<int>(std::ceil(devicePixelRatioF() - 1e-6)))) {
         // The screen's pixel ratio changed under us: draw again at the new ratio.
         ensureSurface();
+        painting_ = true;
         onResized();
+        painting_ = false;
     }
     QPainter painter(this);
     painter.drawImage(QPoint(0, 0), surface_);

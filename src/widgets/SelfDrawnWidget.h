@@ -66,8 +66,11 @@ protected:
     /// The surface for drawing routines that write pixels themselves (the key-colour blit).
     QImage& drawingSurface();
     void clearSurfaceTransparent();
-    /// Shows what is on the surface (schedules a repaint).
-    void present() { update(); }
+    /// Shows what is on the surface (schedules a repaint, unless the widget is being painted:
+    /// then the surface is shown by that paint).
+    void present() {
+        if (!painting_) update();
+    }
     /// True when the pointer lies in the widget's window rectangle, all four bounds inclusive.
     bool pointerInWindowRect() const;
     /// Draws a line element whose coordinates are twips.
@@ -77,6 +80,9 @@ protected:
     virtual void onResized() {}
     /// Called by paint after the surface is shown: label elements that lie above the surface.
     virtual void paintOverlay(QPainter&) {}
+
+    /// True while a paint event runs (drawing then needs no further repaint).
+    bool painting_ = false;
 
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;

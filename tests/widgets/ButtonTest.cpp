@@ -208,6 +208,27 @@ TEST_F(ButtonFixture, HoverLooksAndOneMouseOutWhenThePointerLeaves) {
     EXPECT_FALSE(columnHas(grabbed(a), 2, 4, 20, rgb(255, 255, 0)));
 }
 
+TEST_F(ButtonFixture, ARepaintDoesNotAskForAnother) {
+    LCButton* a = makeButton({10, 10, 80, 25});
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) ++paints;
+            return false;
+        }
+    } counter;
+    a->installEventFilter(&counter);
+    showAll();
+    runFor(50);
+    counter.paints = 0;
+    runFor(150);
+    EXPECT_EQ(counter.paints, 0);
+    a->Caption("x");
+    runFor(50);
+    EXPECT_GE(counter.paints, 1);
+    EXPECT_LE(counter.paints, 2);
+}
+
 TEST_F(ButtonFixture, HeightBelowSixtyTwipsIsRaised) {
     LCButton* a = makeButton({10, 10, 80, 2});
     showAll();
