@@ -5,6 +5,8 @@
 // boxes. Everything runs on the user-interface thread.
 
 #include "platform/PropertyBag.h"
+#include "widgets/SharedPress.h"
+#include "widgets/WidgetElements.h"
 
 #include <QColor>
 #include <QImage>
@@ -16,24 +18,11 @@
 
 namespace lctune {
 
-/// A line element of a widget: end points in the widget's own units, colour and pen width in pixels.
-struct LineHolder {
-    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-    uint32_t color = 0;
-    int penWidth = 1;
-};
-
-/// A rectangle element in twips.
-struct TwipsRect {
-    double left = 0, top = 0, width = 0, height = 0;
-    bool contains(double x, double y) const {
-        return x >= left && x < left + width && y >= top && y < top + height;
-    }
-};
-
 class SelfDrawnWidget : public QWidget {
 public:
     explicit SelfDrawnWidget(QWidget* parent = nullptr);
+    /// A widget that goes away while pressed can no longer be clicked by a release elsewhere.
+    ~SelfDrawnWidget() override { SharedPress::forget(this); }
 
     double twipsPerPixelX() const;
     double twipsPerPixelY() const;
@@ -94,23 +83,6 @@ private:
     int scale_ = 1;
     double twipsWidth_ = -1;
     double twipsHeight_ = -1;
-};
-
-/// The window handle remembered by the last press on any push button or check box: a release
-/// clicks only the widget that was pressed.
-class SharedPress {
-public:
-    static void remember(const QWidget* widget) { pressed() = widget; }
-    static bool is(const QWidget* widget) { return widget != nullptr && pressed() == widget; }
-    static void forget(const QWidget* widget) {
-        if (pressed() == widget) pressed() = nullptr;
-    }
-
-private:
-    static const QWidget*& pressed() {
-        static const QWidget* handle = nullptr;
-        return handle;
-    }
 };
 
 /// The decimal text of a single-precision number: its shortest form as a float, written out the
