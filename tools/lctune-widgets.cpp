@@ -251,7 +251,7 @@ private:
 
     小圆按钮* roundButton(const char* text, int x, int y) {
         auto* b = new 小圆按钮(this);
-        b->setGeometry(x, y, 64, 52);
+        b->setGeometry(x, y, 64, 60);
         b->Caption(text);
         b->图片位置(0);
         return b;
@@ -261,21 +261,21 @@ private:
         heading("小圆按钮", 172);
         const int y = 198;
         roundButton("录音", 16, y)->Picture(makeIcon(0));
-        caption("正常", 16, y + 56, 64);
+        caption("正常", 16, y + 62, 64);
         auto* hovered = roundButton("录音", 96, y);
         hovered->Picture(makeIcon(0));
         hovered->setFocus();
         hoverShot(hovered);
-        caption("悬停", 96, y + 56, 64);
+        caption("悬停", 96, y + 62, 64);
         auto* pressed = roundButton("录音", 176, y);
         pressed->Picture(makeIcon(0));
         pressShot(pressed);
-        caption("按下", 176, y + 56, 64);
+        caption("按下", 176, y + 62, 64);
         auto* focused = roundButton("退出", 256, y);
         focusShot(focused);
-        caption("聚焦", 256, y + 56, 64);
+        caption("聚焦", 256, y + 62, 64);
         roundButton("退出", 336, y)->Enabled(false);
-        caption("失效", 336, y + 56, 64);
+        caption("失效", 336, y + 62, 64);
     }
 
     复选框控件* checkBox(const char* text, int x, int y, int value) {
