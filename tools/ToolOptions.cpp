@@ -1,5 +1,7 @@
 #include "tools/ToolOptions.h"
 
+#include "platform/Version.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -85,6 +87,19 @@ bool OptionParser::flag(bool& out, bool value) {
     if (hasInline_) return reject(name_ + " takes no value");
     out = value;
     return true;
+}
+
+bool OptionParser::helpOrVersion(const char* usage) const {
+    if (positional_) return false;
+    if (name_ == "--help") {
+        std::fputs(usage, stdout);
+        return true;
+    }
+    if (name_ == "--version") {
+        std::printf("%s %s\n", program_.c_str(), kVersion);
+        return true;
+    }
+    return false;
 }
 
 int OptionParser::fail(const std::string& message) {

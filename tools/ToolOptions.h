@@ -24,6 +24,10 @@ public:
     /// A switch without a value: sets out to value.
     bool flag(bool& out, bool value);
 
+    /// Answers --help (the usage text) and --version on stdout; true when the argument was one of
+    /// them, and the program then ends with status 0.
+    bool helpOrVersion(const char* usage) const;
+
     bool failed() const { return failed_; }
     /// Prints "program: message" (or the pending parse error) on stderr and returns 2.
     int fail(const std::string& message = {});

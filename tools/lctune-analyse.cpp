@@ -9,7 +9,6 @@
 #include "platform/PlainMessageLoop.h"
 #include "platform/PlotSurface.h"
 #include "platform/SystemAudio.h"
-#include "platform/Version.h"
 #include "tools/ToolOptions.h"
 #include "tuner/TunerAnalysis.h"
 #include "tuner/TunerReplay.h"
@@ -72,6 +71,23 @@ bool parseEqGains(const std::string& text, std::array<float, 7>& gains) {
     return p == end;
 }
 
+// The equaliser as the recording window runs it: 88200 per second, one channel, each captured
+// block equalised once, on the first tick that analyses it (whoever replaces the buffer calls
+// equaliser.newBlock()).
+void setUpEqualiser(const Options& opt, clsDSP& dsp, BlockEqualiser& equaliser, AppFlags& flags,
+                    TunerAnalysis& analysis) {
+    if (!opt.eq) return;
+    dsp.samplerate(TunerReplay::kRate);
+    dsp.Channels(1);
+    flags.eqEnabled = true;
+    flags.eqFlat = true;
+    for (int32_t i = 0; i < 7; ++i) {
+        dsp.EqualizerBandGainDB(i, opt.eqGains[static_cast<size_t>(i)]);
+        if (opt.eqGains[static_cast<size_t>(i)] != 0) flags.eqFlat = false;
+    }
+    analysis.setEqualiser([&equaliser](SampleBlock& block) { equaliser.equalise(block); });
+}
+
 volatile std::sig_atomic_t gInterrupted = 0;
 
 // The needle as text: 41 places for -20 … 20, the middle marked.
@@ -101,17 +117,7 @@ int runLive(const Options& opt, OptionParser& parser) {
     TunerAnalysis analysis(opt.settings, picture, flags);
     clsDSP dsp;
     BlockEqualiser equaliser(dsp);
-    if (opt.eq) {
-        dsp.samplerate(TunerReplay::kRate);
-        dsp.Channels(1);
-        flags.eqEnabled = true;
-        flags.eqFlat = true;
-        for (int32_t i = 0; i < 7; ++i) {
-            dsp.EqualizerBandGainDB(i, opt.eqGains[static_cast<size_t>(i)]);
-            if (opt.eqGains[static_cast<size_t>(i)] != 0) flags.eqFlat = false;
-        }
-        analysis.setEqualiser([&](SampleBlock& block) { equaliser.equalise(block); });
-    }
+    setUpEqualiser(opt, dsp, equaliser, flags, analysis);
     SampleBlock buffer(TunerReplay::kInitialSamples, 0);
     recorder.GotData.connect([&](SampleBlock& samples, int32_t& bytes) {
         if (bytes < 2) return;
@@ -162,11 +168,7 @@ int main(int argc, char** argv) {
     OptionParser parser("lctune-analyse", argc, argv);
     while (parser.next()) {
         const std::string& name = parser.name();
-        if (name == "--help") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        } else if (name == "--version") {
-            std::printf("lctune-analyse %s\n", kVersion);
+        if (parser.helpOrVersion(kUsage)) {
             return 0;
         } else if (name == "--divider") {
             if (!parser.intValue(1, 25, opt.settings.divider)) return parser.fail();
@@ -220,22 +222,10 @@ int main(int argc, char** argv) {
     TunerAnalysis analysis(opt.settings, picture, flags);
     TunerReplay replay(analysis);
 
-    // The equaliser as the recording window runs it: 88200 per second, one channel, each
-    // captured block equalised once, on the first tick that analyses it.
     clsDSP dsp;
     BlockEqualiser equaliser(dsp);
-    if (opt.eq) {
-        dsp.samplerate(TunerReplay::kRate);
-        dsp.Channels(1);
-        flags.eqEnabled = true;
-        flags.eqFlat = true;
-        for (int32_t i = 0; i < 7; ++i) {
-            dsp.EqualizerBandGainDB(i, opt.eqGains[static_cast<size_t>(i)]);
-            if (opt.eqGains[static_cast<size_t>(i)] != 0) flags.eqFlat = false;
-        }
-        replay.onNewBlock([&](SampleBlock&) { equaliser.newBlock(); });
-        analysis.setEqualiser([&](SampleBlock& block) { equaliser.equalise(block); });
-    }
+    setUpEqualiser(opt, dsp, equaliser, flags, analysis);
+    if (opt.eq) replay.onNewBlock([&](SampleBlock&) { equaliser.newBlock(); });
 
     std::string out = tunerTableHeader() + '\n';
     replay.run(samples, [&](const TunerRow& row) {

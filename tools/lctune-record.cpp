@@ -7,7 +7,6 @@
 #include "platform/MessageBoxService.h"
 #include "platform/PlainMessageLoop.h"
 #include "platform/SystemAudio.h"
-#include "platform/Version.h"
 #include "recording/EncoderWAV.h"
 #include "tools/ToolOptions.h"
 
@@ -93,11 +92,7 @@ int main(int argc, char** argv) {
     OptionParser parser("lctune-record", argc, argv);
     while (parser.next()) {
         const std::string& name = parser.name();
-        if (name == "--help") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        } else if (name == "--version") {
-            std::printf("lctune-record %s\n", kVersion);
+        if (parser.helpOrVersion(kUsage)) {
             return 0;
         } else if (name == "--list-devices") {
             if (!parser.flag(opt.listDevices, true)) return parser.fail();

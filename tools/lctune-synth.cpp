@@ -2,7 +2,6 @@
 // 16-bit WAV files, deterministically, so the same command always gives the same file.
 
 #include "platform/Numbers.h"
-#include "platform/Version.h"
 #include "tools/ToolOptions.h"
 
 #include <cmath>
@@ -97,11 +96,7 @@ int main(int argc, char** argv) {
     while (parser.next()) {
         const std::string& name = parser.name();
         bool ok = true;
-        if (name == "--help") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        } else if (name == "--version") {
-            std::printf("lctune-synth %s\n", kVersion);
+        if (parser.helpOrVersion(kUsage)) {
             return 0;
         } else if (name == "--kind") {
             ok = parser.stringValue(kind);
