@@ -71,12 +71,8 @@ QImage normalFace(int h, int scale, uint32_t base, int brightness) {
 
 } // namespace
 
-LCButton::LCButton(QWidget* parent)
-    : SelfDrawnWidget(parent), 按键色_(rgb(0, 128, 128)), iconMaskColor_(rgb(0, 0, 254)) {
-    setFocusPolicy(Qt::StrongFocus);
+LCButton::LCButton(QWidget* parent) : PushButtonBase(parent), 按键色_(rgb(0, 128, 128)) {
     setAttribute(Qt::WA_InputMethodEnabled, false);
-    hoverTimer_.setInterval(100);
-    QObject::connect(&hoverTimer_, &QTimer::timeout, this, [this] { hoverTick(); });
     resize(75, 25);
 }
 
@@ -102,55 +98,6 @@ void LCButton::按键色(uint32_t value) {
 void LCButton::亮度(int16_t value) {
     savedBrightness_ = value;
     brightnessInUse_ = heldBrightness(value);
-    重绘();
-}
-
-void LCButton::CRad(int32_t value) {
-    cRad_ = value;
-    重绘();
-}
-
-void LCButton::Caption(const std::string& value) {
-    caption_ = value;
-    重绘();
-}
-
-void LCButton::标题色(uint32_t value) {
-    if (value == 标题色_) return;
-    标题色_ = value;
-    重绘();
-}
-
-void LCButton::图片位置(int32_t value) {
-    图片位置_ = value;
-    重绘();
-}
-
-void LCButton::IconMaskColor(uint32_t value) {
-    iconMaskColor_ = value;
-    重绘();
-}
-
-void LCButton::Enabled(bool value) {
-    if (value == enabled_) return;
-    enabled_ = value;
-    setFocusPolicy(enabled_ ? Qt::StrongFocus : Qt::NoFocus);
-    if (!enabled_ && hasFocus()) clearFocus();
-    重绘();
-}
-
-void LCButton::Picture(const QImage& value) {
-    picture_ = value;
-    hasIcon_ = !picture_.isNull();
-    重绘();
-}
-
-void LCButton::Value(bool value) {
-    if (value) click();
-}
-
-void LCButton::获得焦点(bool value) {
-    focused_ = value;
     重绘();
 }
 
@@ -183,9 +130,9 @@ void LCButton::layOut() {
     const QFontMetrics metrics(font());
     const QString text = QString::fromStdString(caption_);
     const QSize captionSize(metrics.horizontalAdvance(text), metrics.height());
-    const QSize iconSize = hasIcon_ ? picture_.size() / std::max(1.0, picture_.devicePixelRatio()) : QSize();
+    const QSize iconSize = hasIcon() ? picture_.size() / std::max(1.0, picture_.devicePixelRatio()) : QSize();
     const ButtonPlacement at = placeIconAndCaption(图片位置_, QSize(W_, H_), QSize(W_ - 1, H_ - 1), iconSize,
-                                                   captionSize, hasIcon_, caption_.empty());
+                                                   captionSize, hasIcon(), caption_.empty());
     iconAt_ = at.icon;
     captionAt_ = at.caption;
     lastHeight_ = H_;
@@ -235,7 +182,7 @@ void LCButton::drawButton() {
             painter.drawImage(inner, store.失效图.image);
         }
     }
-    if (hasIcon_) {
+    if (hasIcon()) {
         const int s = scale();
         const QSize logical = picture_.size() / std::max(1.0, picture_.devicePixelRatio());
         const QImage icon = picture_.size() == logical * s
@@ -322,13 +269,7 @@ void LCButton::ReadProperties(const PropertyBag& bag) {
     按键色(bag.ReadColor("按键颜色", rgb(0, 128, 128)));
     亮度(static_cast<int16_t>(
         std::clamp<int64_t>(bag.ReadProperty("按键的亮度", int64_t{18}), INT16_MIN, INT16_MAX)));
-    CRad(static_cast<int32_t>(bag.ReadProperty("圆角宽度", int64_t{5})));
-    Caption(bag.ReadProperty("Caption", std::string()));
-    标题色(bag.ReadColor("标题色", 0));
-    图片位置(static_cast<int32_t>(bag.ReadProperty("图片的位置", int64_t{0})));
-    IconMaskColor(bag.ReadColor("图案.BackColor", rgb(0, 0, 254)));
-    Enabled(bag.ReadProperty("有效", true));
-    Picture(pictureFromText(bag.ReadProperty("Picture", std::string())));
+    readButtonProperties(bag);
     loading_ = false;
     重绘();
 }
@@ -398,16 +339,6 @@ void LCButton::mouseMoveEvent(QMouseEvent* event) {
               static_cast<float>(at.y()));
 }
 
-void LCButton::keyPressEvent(QKeyEvent* event) {
-    if (event->key() != Qt::Key_Space) {
-        SelfDrawnWidget::keyPressEvent(event);
-        return;
-    }
-    if (event->isAutoRepeat()) return;
-    pressed_ = true;
-    重绘();
-}
-
 void LCButton::keyReleaseEvent(QKeyEvent* event) {
     if (event->key() != Qt::Key_Space || event->isAutoRepeat()) {
         SelfDrawnWidget::keyReleaseEvent(event);
@@ -416,18 +347,6 @@ void LCButton::keyReleaseEvent(QKeyEvent* event) {
     pressed_ = false;
     重绘();
     click();
-}
-
-void LCButton::focusInEvent(QFocusEvent* event) {
-    SelfDrawnWidget::focusInEvent(event);
-    focused_ = true;
-    重绘();
-}
-
-void LCButton::focusOutEvent(QFocusEvent* event) {
-    SelfDrawnWidget::focusOutEvent(event);
-    focused_ = false;
-    重绘();
 }
 
 } // namespace lctune

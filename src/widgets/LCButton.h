@@ -8,17 +8,14 @@
 // pointer, so that it can show and clear its hover ring); `Enabled(false)` only stops clicks, focus
 // and the coloured look.
 
-#include "platform/Event.h"
-#include "widgets/SelfDrawnWidget.h"
-
-#include <QTimer>
+#include "widgets/PushButtonBase.h"
 
 #include <cstdint>
 #include <string>
 
 namespace lctune {
 
-class LCButton : public SelfDrawnWidget {
+class LCButton : public PushButtonBase {
 public:
     explicit LCButton(QWidget* parent = nullptr);
 
@@ -29,30 +26,11 @@ public:
     /// Reads the brightness in use (the saved one held to -255 ... 255, plus 32 while hovered).
     int16_t 亮度() const { return static_cast<int16_t>(brightnessInUse_); }
     void 亮度(int16_t value);
-    int32_t CRad() const { return cRad_; }
-    void CRad(int32_t value);
-    const std::string& Caption() const { return caption_; }
-    void Caption(const std::string& value);
-    uint32_t 标题色() const { return 标题色_; }
-    void 标题色(uint32_t value);
-    int32_t 图片位置() const { return 图片位置_; }
-    void 图片位置(int32_t value);
-    uint32_t IconMaskColor() const { return iconMaskColor_; }
-    void IconMaskColor(uint32_t value);
-    bool Enabled() const { return enabled_; }
-    void Enabled(bool value);
-    const QImage& Picture() const { return picture_; }
-    void Picture(const QImage& value);
-    /// Always reads false; writing true clicks the button exactly as a user click does.
-    bool Value() const { return false; }
-    void Value(bool value);
     WId hwnd() const { return const_cast<LCButton*>(this)->winId(); }
     void hwnd(WId) {}
-    bool 获得焦点() const { return focused_; }
-    void 获得焦点(bool value);
 
     /// Lays out and draws, once the button is loaded.
-    void 重绘();
+    void 重绘() override;
     /// Draws face, icon, borders, caption and rings.
     void 变色处理();
     void 鼠标位置检测与响应();
@@ -61,15 +39,7 @@ public:
     void ReadProperties(const PropertyBag& bag) override;
     void WriteProperties(PropertyBag& bag) const override;
 
-    Event<> Click;
-    Event<int, int, float, float> MouseDown;
-    Event<int, int, float, float> MouseMove;
-    Event<int, int, float, float> MouseUp;
-    Event<> MouseOut;
-
-    bool pressed() const { return pressed_; }
-    bool hovered() const { return inside_; }
-    /// The appearance key of the face in use ("32896_375_18").
+    /// The appearance key of the face in use: colour, height in twips, brightness ("8421376_375_18").
     std::string faceKey() const;
     /// How many face sets all buttons have rendered so far (the rest came from the store).
     static int facesRendered();
@@ -81,49 +51,34 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
+    void click() override;
+    void hoverTick() override;
 
 private:
     void layOut();
     void renderFaces();
     void drawButton();
     void drawRing(uint32_t color);
-    void click();
-    void hoverTick();
     bool flat() const { return 工具棒_ && !inside_; }
+    bool hasIcon() const { return !picture_.isNull(); }
     static int heldBrightness(int value);
 
     bool 工具棒_ = false;
     uint32_t 按键色_;
     int savedBrightness_ = 18;
     int brightnessInUse_ = 18;
-    int32_t cRad_ = 5;
-    std::string caption_;
-    uint32_t 标题色_ = 0;
-    int32_t 图片位置_ = 0;
-    uint32_t iconMaskColor_;
-    bool enabled_ = true;
-    QImage picture_;
-    bool hasIcon_ = false;
 
-    bool pressed_ = false;
-    bool inside_ = false;
     bool wasInside_ = false;
     bool outReported_ = false;
     bool hoverRingDrawn_ = false;
     bool paintedOnce_ = false;
-    bool loading_ = false;
-    bool focused_ = false;
     int lastHeight_ = 0;
     int movesInside_ = 0;
     int W_ = 0;
     int H_ = 0;
     QPoint iconAt_;
     QPoint captionAt_;
-    QTimer hoverTimer_;
 };
 
 } // namespace lctune

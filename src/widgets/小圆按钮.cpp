@@ -25,55 +25,17 @@ QImage atScale(const QImage& picture, QSize logical, int scale) {
 }
 } // namespace
 
-小圆按钮::小圆按钮(QWidget* parent) : SelfDrawnWidget(parent), iconMaskColor_(rgb(0, 0, 254)) {
-    setFocusPolicy(Qt::StrongFocus);
-    hoverTimer_.setInterval(100);
-    QObject::connect(&hoverTimer_, &QTimer::timeout, this, [this] { hoverTick(); });
+小圆按钮::小圆按钮(QWidget* parent) : PushButtonBase(parent) {
     resize(40, 40);
 }
 
-void 小圆按钮::CRad(int32_t value) {
-    cRad_ = value;
-    重绘();
-}
-void 小圆按钮::Caption(const std::string& value) {
-    caption_ = value;
-    重绘();
-}
-void 小圆按钮::标题色(uint32_t value) {
-    标题色_ = value;
-    重绘();
-}
-void 小圆按钮::图片位置(int32_t value) {
-    图片位置_ = value;
-    重绘();
-}
-void 小圆按钮::IconMaskColor(uint32_t value) {
-    iconMaskColor_ = value;
-    重绘();
-}
-void 小圆按钮::Enabled(bool value) {
-    enabled_ = value;
-    setFocusPolicy(enabled_ ? Qt::StrongFocus : Qt::NoFocus);
-    if (!enabled_ && hasFocus()) clearFocus();
-    重绘();
-}
-void 小圆按钮::Picture(const QImage& value) {
-    picture_ = value;
+void 小圆按钮::pictureChanged() {
     缩小的图案_ = QImage();
     if (!picture_.isNull()) {
         const QSize logical = picture_.size() / std::max(1.0, picture_.devicePixelRatio());
         缩小的图案_ = picture_.scaled(std::max(1, logical.width() - 2), std::max(1, logical.height() - 2),
                                       Qt::IgnoreAspectRatio, Qt::FastTransformation);
     }
-    重绘();
-}
-void 小圆按钮::Value(bool value) {
-    if (value) click();
-}
-void 小圆按钮::获得焦点(bool value) {
-    focused_ = value;
-    重绘();
 }
 
 void 小圆按钮::重绘() {
@@ -210,13 +172,6 @@ void 小圆按钮::mouseMoveEvent(QMouseEvent* event) {
     MouseMove(buttonCode(event->buttons()), shiftCode(event->modifiers()), float(at.x()), float(at.y()));
 }
 
-void 小圆按钮::keyPressEvent(QKeyEvent* event) {
-    if (event->key() != Qt::Key_Space) return SelfDrawnWidget::keyPressEvent(event);
-    if (event->isAutoRepeat()) return;
-    pressed_ = true;
-    重绘();
-}
-
 void 小圆按钮::keyReleaseEvent(QKeyEvent* event) {
     if (event->key() != Qt::Key_Space || event->isAutoRepeat())
         return SelfDrawnWidget::keyReleaseEvent(event);
@@ -225,27 +180,9 @@ void 小圆按钮::keyReleaseEvent(QKeyEvent* event) {
     重绘();
 }
 
-void 小圆按钮::focusInEvent(QFocusEvent* event) {
-    SelfDrawnWidget::focusInEvent(event);
-    focused_ = true;
-    重绘();
-}
-
-void 小圆按钮::focusOutEvent(QFocusEvent* event) {
-    SelfDrawnWidget::focusOutEvent(event);
-    focused_ = false;
-    重绘();
-}
-
 void 小圆按钮::ReadProperties(const PropertyBag& bag) {
     loading_ = true;
-    CRad(static_cast<int32_t>(bag.ReadProperty("圆角宽度", int64_t{5})));
-    Caption(bag.ReadProperty("Caption", std::string()));
-    标题色(bag.ReadColor("标题色", 0));
-    图片位置(static_cast<int32_t>(bag.ReadProperty("图片的位置", int64_t{0})));
-    IconMaskColor(bag.ReadColor("图案.BackColor", rgb(0, 0, 254)));
-    Enabled(bag.ReadProperty("有效", true));
-    Picture(pictureFromText(bag.ReadProperty("Picture", std::string())));
+    readButtonProperties(bag);
     loading_ = false;
     重绘();
 }
