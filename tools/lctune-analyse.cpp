@@ -121,7 +121,8 @@ int runLive(const Options& opt, OptionParser& parser) {
     SampleBlock buffer(TunerReplay::kInitialSamples, 0);
     recorder.GotData.connect([&](SampleBlock& samples, int32_t& bytes) {
         if (bytes < 2) return;
-        buffer.assign(samples.begin(), samples.begin() + bytes / 2);
+        const auto count = std::min(samples.size(), static_cast<size_t>(bytes / 2));
+        buffer.assign(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(count));
         equaliser.newBlock();
     });
 
