@@ -119,7 +119,7 @@ void BM_BufferToGotDataLatency(benchmark::State& state) {
     std::vector<double> latencies;
     for (auto _ : state) {
         WaveInRecorder recorder(service, mixers, loop, boxes);
-        recorder.GotData.connect([&](SampleBlock& block, int32_t&) {
+        recorder.GotData.connect([&](std::span<int16_t> block, int32_t&) {
             const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
                                     std::chrono::steady_clock::now().time_since_epoch())
                                     .count();

@@ -1,9 +1,9 @@
 // Costs of the signal work done on every 25 ms display tick and every captured block.
 
+#include "core/PlotSurface.h"
 #include "dsp/clsDSP.h"
 #include "dsp/clsDraw.h"
 #include "dsp/clsFourier.h"
-#include "platform/PlotSurface.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,8 @@
 // The tuner's per-tick analysis and the whole replay of a recording.
 
-#include "platform/PlotSurface.h"
-#include "platform/RecordingPlotSurface.h"
+#include "core/PlotSurface.h"
+#include "core/RecordingPlotSurface.h"
+#include "recording/AnalysisReplay.h"
 #include "tuner/TunerAnalysis.h"
 #include "tuner/TunerReplay.h"
 
@@ -17,7 +18,8 @@ namespace {
 SampleBlock sine440(size_t n) {
     SampleBlock b(n);
     for (size_t i = 0; i < n; ++i)
-        b[i] = static_cast<int16_t>(std::lround(12000 * std::sin(2 * std::numbers::pi * 440.0 * i / 88200.0)));
+        b[i] =
+            static_cast<int16_t>(std::lround(12000 * std::sin(2 * std::numbers::pi * 440.0 * i / 88200.0)));
     return b;
 }
 
@@ -54,16 +56,16 @@ void BM_ReplayOneMinute(benchmark::State& state) {
     std::vector<int16_t> samples(n);
     for (size_t i = 0; i < n; ++i) {
         const double t = static_cast<double>(i % (3 * 88200)) / 88200.0;
-        samples[i] = static_cast<int16_t>(std::lround(20000 * std::exp(-t) * std::sin(2 * std::numbers::pi * 110 * t)));
+        samples[i] = static_cast<int16_t>(
+            std::lround(20000 * std::exp(-t) * std::sin(2 * std::numbers::pi * 110 * t)));
     }
     for (auto _ : state) {
         TunerSettings settings;
-        NullPlotSurface picture;
-        AppFlags flags;
-        TunerAnalysis tuner(settings, picture, flags);
-        TunerReplay replay(tuner);
         int64_t rows = 0;
-        replay.run(samples, [&](const TunerRow& row) { rows += static_cast<int64_t>(formatTunerRow(row).size()); });
+        AnalysisReplay replay(settings, std::nullopt, [&](const TunerRow& row) {
+            rows += static_cast<int64_t>(formatTunerRow(row).size());
+        });
+        replay.run(samples);
         benchmark::DoNotOptimize(rows);
     }
     state.counters["x_realtime"] =

@@ -1,6 +1,6 @@
 #include "tools/ToolOptions.h"
 
-#include "platform/Version.h"
+#include "core/Version.h"
 
 #include <cerrno>
 #include <cmath>

@@ -1,17 +1,18 @@
 // lctune-analyse: runs the tuner's own analysis over a recording and prints, tick by tick, what
 // the tuner window shows.
 
-#include "capture/WaveInRecorder.h"
-#include "dsp/BlockEqualiser.h"
-#include "dsp/clsDSP.h"
+#include "core/PlotSurface.h"
 #include "platform/AudioFile.h"
 #include "platform/MessageBoxService.h"
 #include "platform/PlainMessageLoop.h"
-#include "platform/PlotSurface.h"
 #include "platform/SystemAudio.h"
+#include "recording/AnalysisReplay.h"
+#include "recording/CaptureHub.h"
 #include "tools/ToolOptions.h"
 #include "tuner/TunerAnalysis.h"
 #include "tuner/TunerReplay.h"
+
+#include <optional>
 
 #include <array>
 #include <charconv>
@@ -71,23 +72,6 @@ bool parseEqGains(const std::string& text, std::array<float, 7>& gains) {
     return p == end;
 }
 
-// The equaliser as the recording window runs it: 88200 per second, one channel, each captured
-// block equalised once, on the first tick that analyses it (whoever replaces the buffer calls
-// equaliser.newBlock()).
-void setUpEqualiser(const Options& opt, clsDSP& dsp, BlockEqualiser& equaliser, AppFlags& flags,
-                    TunerAnalysis& analysis) {
-    if (!opt.eq) return;
-    dsp.samplerate(TunerReplay::kRate);
-    dsp.Channels(1);
-    flags.eqEnabled = true;
-    flags.eqFlat = true;
-    for (int32_t i = 0; i < 7; ++i) {
-        dsp.EqualizerBandGainDB(i, opt.eqGains[static_cast<size_t>(i)]);
-        if (opt.eqGains[static_cast<size_t>(i)] != 0) flags.eqFlat = false;
-    }
-    analysis.setEqualiser([&equaliser](SampleBlock& block) { equaliser.equalise(block); });
-}
-
 volatile std::sig_atomic_t gInterrupted = 0;
 
 // The needle as text: 41 places for -20 … 20, the middle marked.
@@ -98,13 +82,15 @@ std::string needleText(int32_t value) {
     return "[" + needle + "]";
 }
 
-// The live tuner: capture at 88200 Hz in one channel, each block replacing the sample buffer,
-// and the analysis on every 25 ms display tick, as the tuner window runs it.
+// The live tuner: capture at 88200 Hz in one channel through the capture hub, and the analysis on
+// every 25 ms display tick, as the tuner window runs it.
 int runLive(const Options& opt, OptionParser& parser) {
     SystemAudio audio = makeSystemAudio();
     PlainMessageLoop loop;
     ConsoleMessageBox messageBoxes;
-    WaveInRecorder recorder(*audio.waveIn, *audio.mixers, loop, messageBoxes);
+    AppFlags flags;
+    CaptureHub hub(*audio.waveIn, *audio.mixers, loop, messageBoxes, flags);
+    WaveInRecorder& recorder = hub.recorder();
     if (opt.input >= recorder.DeviceCount())
         return parser.fail("there is no input device " + std::to_string(opt.input) +
                            " (see lctune-record --list-devices)");
@@ -112,25 +98,23 @@ int runLive(const Options& opt, OptionParser& parser) {
         return parser.fail("input device " + std::to_string(opt.input) + " cannot be selected");
 
     NullPlotSurface picture;
-    AppFlags flags;
-    flags.tunerActive = true;
     TunerAnalysis analysis(opt.settings, picture, flags);
-    clsDSP dsp;
-    BlockEqualiser equaliser(dsp);
-    setUpEqualiser(opt, dsp, equaliser, flags, analysis);
-    SampleBlock buffer(TunerReplay::kInitialSamples, 0);
-    recorder.GotData.connect([&](SampleBlock& samples, int32_t& bytes) {
-        if (bytes < 2) return;
-        const auto count = std::min(samples.size(), static_cast<size_t>(bytes / 2));
-        buffer.assign(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(count));
-        equaliser.newBlock();
-    });
+    hub.setTuner(&analysis);
+    if (opt.eq) {
+        flags.eqEnabled = true;
+        for (int32_t i = 0; i < 7; ++i) {
+            hub.effects().EqualizerBandGainDB(i, opt.eqGains[static_cast<size_t>(i)]);
+            if (opt.eqGains[static_cast<size_t>(i)] != 0) flags.eqFlat = false;
+        }
+    }
 
     struct sigaction sa {};
     sa.sa_handler = [](int) { gInterrupted = 1; };
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
-    if (!recorder.StartRecord(TunerReplay::kRate, 1))
+    // The tuner's start: capture for the analysis only, no file.
+    flags.tunerActive = true;
+    if (hub.startRecording(RecordingRequest{}) != StartResult::Started)
         return parser.fail("cannot open input device " + std::to_string(opt.input) + " (" +
                            recorder.DeviceName(opt.input) + "): " + recorder.lastError());
 
@@ -147,7 +131,7 @@ int runLive(const Options& opt, OptionParser& parser) {
         }
         if (gInterrupted) break;
         ++tick;
-        analysis.分析频率(buffer);
+        hub.tick();
         const TunerRow row = snapshot(analysis, tick);
         if (terminal) {
             std::printf("\r%-10s %-12s standard %-10s %s %s\x1b[K", row.音符.c_str(), row.频率值.c_str(),
@@ -157,7 +141,7 @@ int runLive(const Options& opt, OptionParser& parser) {
         }
         if (std::fflush(stdout) != 0) break;
     }
-    recorder.StopRecord();
+    hub.stopRecording();
     if (terminal) std::printf("\n");
     return std::fflush(stdout) == 0 ? 0 : 2;
 }
@@ -217,26 +201,17 @@ int main(int argc, char** argv) {
     if (!readMonoAt(opt.file, TunerReplay::kRate, samples, error)) return parser.fail(error);
     if (samples.empty()) return parser.fail(opt.file + ": the recording holds no samples");
 
-    NullPlotSurface picture;
-    AppFlags flags;
-    flags.tunerActive = true;
-    TunerAnalysis analysis(opt.settings, picture, flags);
-    TunerReplay replay(analysis);
-
-    clsDSP dsp;
-    BlockEqualiser equaliser(dsp);
-    setUpEqualiser(opt, dsp, equaliser, flags, analysis);
-    if (opt.eq) replay.onNewBlock([&](SampleBlock&) { equaliser.newBlock(); });
-
     std::string out = tunerTableHeader() + '\n';
-    replay.run(samples, [&](const TunerRow& row) {
-        out += formatTunerRow(row);
-        out += '\n';
-        if (out.size() > (1u << 16)) {
-            std::fwrite(out.data(), 1, out.size(), stdout);
-            out.clear();
-        }
-    });
+    AnalysisReplay replay(opt.settings, opt.eq ? std::optional(opt.eqGains) : std::nullopt,
+                          [&](const TunerRow& row) {
+                              out += formatTunerRow(row);
+                              out += '\n';
+                              if (out.size() > (1u << 16)) {
+                                  std::fwrite(out.data(), 1, out.size(), stdout);
+                                  out.clear();
+                              }
+                          });
+    replay.run(samples);
     std::fwrite(out.data(), 1, out.size(), stdout);
     if (std::fflush(stdout) != 0) {
         std::fprintf(stderr, "lctune-analyse: cannot write the output\n");

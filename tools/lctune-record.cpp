@@ -1,13 +1,12 @@
 // lctune-record: records an input device to a WAV file through the capture engine, the effects
 // processor and the WAV writer, until interrupted or for a given time.
 
-#include "capture/WaveInRecorder.h"
+#include "core/Error.h"
 #include "dsp/clsDSP.h"
-#include "platform/Error.h"
 #include "platform/MessageBoxService.h"
 #include "platform/PlainMessageLoop.h"
 #include "platform/SystemAudio.h"
-#include "recording/EncoderWAV.h"
+#include "recording/CaptureHub.h"
 #include "tools/ToolOptions.h"
 
 #include <algorithm>
@@ -126,7 +125,9 @@ int main(int argc, char** argv) {
     SystemAudio audio = makeSystemAudio();
     PlainMessageLoop loop;
     ConsoleMessageBox messageBoxes;
-    WaveInRecorder recorder(*audio.waveIn, *audio.mixers, loop, messageBoxes);
+    AppFlags flags; // the tuner is not running here, so the writer creates its file
+    CaptureHub hub(*audio.waveIn, *audio.mixers, loop, messageBoxes, flags);
+    WaveInRecorder& recorder = hub.recorder();
 
     if (opt.listDevices) {
         for (int32_t i = 0; i < recorder.DeviceCount(); ++i)
@@ -142,74 +143,73 @@ int main(int argc, char** argv) {
         return parser.fail("input device " + std::to_string(opt.device) + " (" +
                            recorder.DeviceName(opt.device) + ") cannot be selected");
 
-    clsDSP dsp;
     const int32_t effects = (opt.echo ? clsDSP::kEcho : 0) | (opt.phase ? clsDSP::kPhaseShift : 0) |
                             (opt.amplify ? clsDSP::kAmplifier : 0);
-    if (effects != 0) {
-        try {
-            dsp.samplerate(opt.rate);
-            dsp.Channels(static_cast<int16_t>(opt.channels));
-        } catch (const Error& e) {
-            return parser.fail("the effects cannot run at " + std::to_string(opt.rate) + " Hz (" + e.what() +
-                               ")");
-        }
-        dsp.EffectsUsed(effects);
-        dsp.AmplifyDB(opt.amplifyDB);
-    }
+    hub.effects().EffectsUsed(effects);
+    hub.effects().AmplifyDB(opt.amplifyDB);
+
+    const int64_t frameLimit =
+        opt.seconds > 0 ? static_cast<int64_t>(std::llround(opt.seconds * opt.rate)) : -1;
+    const int32_t frameBytes = 2 * opt.channels;
+    if (frameLimit >= 0) hub.byteLimit(frameLimit * frameBytes);
+    int32_t peak = 0;
+    bool writeFailed = false;
+    auto lastBlock = std::chrono::steady_clock::now();
+    hub.onWriteFailed = [&] {
+        writeFailed = true;
+        hub.stopRecording();
+    };
+    hub.BlockProcessed.connect([&](std::span<const int16_t> block, int32_t bytes) {
+        lastBlock = std::chrono::steady_clock::now();
+        const size_t valid = std::min(block.size(), static_cast<size_t>(std::max(0, bytes) / 2));
+        for (size_t i = 0; i < valid; ++i)
+            peak = std::max(peak, std::abs(static_cast<int32_t>(block[i])));
+    });
 
     catchSignals();
-    if (!recorder.StartRecord(opt.rate, static_cast<int16_t>(opt.channels))) {
-        const int32_t shown = recorder.SelectedDevice() < 0 ? 0 : recorder.SelectedDevice();
-        return parser.fail("cannot open input device " + std::to_string(shown) + " (" +
-                           recorder.DeviceName(shown) + "): " + recorder.lastError());
+    const bool existed = access(opt.file.c_str(), F_OK) == 0;
+    RecordingRequest request;
+    request.rate = opt.rate;
+    request.channels = static_cast<int16_t>(opt.channels);
+    request.output = WaveFormat::pcm(static_cast<uint32_t>(opt.rate), static_cast<uint16_t>(opt.channels),
+                                     static_cast<uint16_t>(opt.bits));
+    request.path = opt.file;
+    // The effects run at up to 96000 samples per second; without effects any rate records.
+    request.effectsFollow = effects != 0;
+    switch (hub.startRecording(request)) {
+    case StartResult::Started:
+        break;
+    case StartResult::InvalidSampleRate: {
+        std::string message;
+        try {
+            clsDSP::checkSamplerate(opt.rate);
+        } catch (const Error& e) {
+            message = e.what();
+        }
+        return parser.fail("the effects cannot run at " + std::to_string(opt.rate) + " Hz (" + message + ")");
     }
-
-    AppFlags flags; // the tuner is not running here, so the writer creates its file
-    EncoderWAV encoder(WaveFormat::pcm(static_cast<uint32_t>(opt.rate), static_cast<uint16_t>(opt.channels),
-                                       static_cast<uint16_t>(opt.bits)),
-                       flags);
-    const int32_t init = encoder.Encoder_EncoderInit(opt.rate, static_cast<int16_t>(opt.channels), opt.file);
-    if (init != EncoderWAV::kOk) {
+    case StartResult::EncoderFailed: {
         const int err = errno;
-        recorder.StopRecord();
-        if (init == EncoderWAV::kNoFile)
+        if (hub.initResult() == EncoderWAV::kNoFile)
             return parser.fail("cannot create " + opt.file + ": " + std::strerror(err));
         return parser.fail("cannot record " + std::to_string(opt.channels) + " channel(s) at " +
                            std::to_string(opt.rate) + " Hz");
     }
-
-    const int64_t frameLimit =
-        opt.seconds > 0 ? static_cast<int64_t>(std::llround(opt.seconds * opt.rate)) : -1;
-    int64_t frames = 0;
-    int32_t peak = 0;
-    bool writeFailed = false;
-    bool done = false;
-    auto lastBlock = std::chrono::steady_clock::now();
-    std::vector<int16_t> block;
-    recorder.GotData.connect([&](SampleBlock& samples, int32_t& bytes) {
-        if (done) return;
-        lastBlock = std::chrono::steady_clock::now();
-        int64_t blockFrames = std::max(0, bytes) / 2 / opt.channels;
-        if (frameLimit >= 0) blockFrames = std::min(blockFrames, frameLimit - frames);
-        block.assign(samples.begin(), samples.begin() + blockFrames * opt.channels);
-        dsp.ProcessSamples(block);
-        for (int16_t s : block)
-            peak = std::max(peak, std::abs(static_cast<int32_t>(s)));
-        int32_t used = 0;
-        if (encoder.Encoder_Encode(block.data(), static_cast<int32_t>(block.size() * 2), used) ==
-            EncoderWAV::kWriteFailed) {
-            writeFailed = true;
-            done = true;
-            return;
-        }
-        frames += blockFrames;
-        if (frameLimit >= 0 && frames >= frameLimit) done = true;
-    });
+    case StartResult::CaptureFailed: {
+        hub.stopRecording();
+        // Nothing was recorded: a file made only for this recording goes again.
+        if (!existed) std::remove(opt.file.c_str());
+        const int32_t shown = recorder.SelectedDevice() < 0 ? 0 : recorder.SelectedDevice();
+        return parser.fail("cannot open input device " + std::to_string(shown) + " (" +
+                           recorder.DeviceName(shown) + "): " + recorder.lastError());
+    }
+    }
+    const auto bytesDone = [&] { return frameLimit >= 0 && hub.bytesRecorded() >= frameLimit * frameBytes; };
 
     const bool terminal = isatty(STDERR_FILENO) != 0;
     auto lastMeter = std::chrono::steady_clock::now();
     bool silentDevice = false;
-    while (!done && !gInterrupted) {
+    while (!writeFailed && !bytesDone() && !gInterrupted) {
         loop.waitAndRun(std::chrono::milliseconds(50));
         const auto now = std::chrono::steady_clock::now();
         // Some servers take a couple of seconds to deliver the first sound; five without any
@@ -219,14 +219,13 @@ int main(int argc, char** argv) {
             break;
         }
         if (terminal && now - lastMeter >= std::chrono::milliseconds(100)) {
-            showMeter(static_cast<double>(frames) / opt.rate, peak);
+            showMeter(static_cast<double>(hub.bytesRecorded() / frameBytes) / opt.rate, peak);
             peak = 0;
             lastMeter = now;
         }
     }
-    recorder.StopRecord();
-    encoder.Encoder_EncoderClose();
-    const double seconds = static_cast<double>(frames) / opt.rate;
+    hub.stopRecording();
+    const double seconds = static_cast<double>(hub.bytesRecorded() / frameBytes) / opt.rate;
     if (terminal) {
         showMeter(seconds, peak);
         std::fputc('\n', stderr);

@@ -1,7 +1,7 @@
 // lctune-synth: makes small test and demo recordings (a plucked string, a sine, silence) as
 // 16-bit WAV files, deterministically, so the same command always gives the same file.
 
-#include "platform/Numbers.h"
+#include "core/Numbers.h"
 #include "tools/ToolOptions.h"
 
 #include <cmath>

@@ -6,7 +6,7 @@
 // --scale 2 renders it at a device pixel ratio of 2. Exit status 2 on bad arguments, 1 when the
 // picture cannot be written.
 
-#include "platform/Colors.h"
+#include "core/Colors.h"
 #include "tools/ToolOptions.h"
 #include "widgets/LCButton.h"
 #include "widgets/可调水平进度条.h"

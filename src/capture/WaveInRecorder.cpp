@@ -1,6 +1,7 @@
 #include "capture/WaveInRecorder.h"
 
-#include "platform/Numbers.h"
+#include "core/Numbers.h"
+#include "platform/HandlerGuard.h"
 
 #include <cstring>
 
@@ -145,7 +146,8 @@ void WaveInRecorder::onBufferDone(WaveHeader* param) {
         std::clamp<int32_t>(header.bytesRecorded, 0, static_cast<int32_t>(filled.samples.size() * 2));
 
     const uint64_t session = session_;
-    GotData(filled.samples, length);
+    // A handler's error is shown and capture goes on: nothing escapes into the message loop.
+    guarded(messageBoxes_, [&] { GotData(std::span<int16_t>(filled.samples), length); });
     // A handler may have stopped (or stopped and restarted) capture: then the buffer is gone or
     // belongs to the old session, and nothing is queued again.
     if (session != session_ || !device_) return;

@@ -6,22 +6,20 @@
 //
 // User-interface thread only: every member is called from it and GotData runs on it.
 
+#include "core/Event.h"
+#include "core/SampleBlock.h"
 #include "platform/AudioMixer.h"
-#include "platform/Event.h"
 #include "platform/MessageBoxService.h"
 #include "platform/MessageLoop.h"
 #include "platform/WaveIn.h"
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 namespace lctune {
-
-/// One capture buffer's samples: signed 16-bit, native byte order, left/right alternating in
-/// stereo. Always BufferSize / 2 elements; GotData says how many bytes at its start are valid.
-using SampleBlock = std::vector<int16_t>;
 
 class WaveInRecorder {
 public:
@@ -48,9 +46,10 @@ public:
     int32_t BufferSize() const { return bufferSize_; }
     void BufferSize(int32_t value);
 
-    /// A filled buffer: its samples (valid only while the handlers run; copy what you keep) and
-    /// the number of bytes recorded into it.
-    Event<SampleBlock&, int32_t&> GotData;
+    /// A filled buffer: a view of its samples, always BufferSize / 2 of them (valid only while the
+    /// handlers run; copy what you keep), and the number of bytes recorded at its start. The view
+    /// cannot be resized, so no handler can move the memory the device writes into.
+    Event<std::span<int16_t>, int32_t&> GotData;
 
     // Input devices and mixer lines.
     int32_t DeviceCount() const;

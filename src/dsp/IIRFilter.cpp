@@ -1,6 +1,6 @@
 #include "dsp/IIRFilter.h"
 
-#include "platform/Numbers.h"
+#include "core/Numbers.h"
 
 #include <cmath>
 

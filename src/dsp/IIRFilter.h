@@ -14,7 +14,7 @@
 // rate, or any parameter that would make a coefficient infinite or NaN) give a filter that passes
 // samples through unchanged. Single-threaded.
 
-#include "platform/Numbers.h"
+#include "core/Numbers.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "dsp/clsDSP.h"
 
-#include "platform/Error.h"
-#include "platform/Numbers.h"
+#include "core/Error.h"
+#include "core/Numbers.h"
 
 #include <algorithm>
 #include <cmath>
@@ -23,8 +23,12 @@ clsDSP::clsDSP() : bandGains_(kDefaultBands, 0.0f), bandFilters_(kDefaultBands) 
 // ---------------------------------------------------------------------------------------------
 // Settings.
 
-void clsDSP::samplerate(int32_t lngSR) {
+void clsDSP::checkSamplerate(int32_t lngSR) {
     if (lngSR < 1 || lngSR > 96000) throw Error(kDspError, "invalid samplerate");
+}
+
+void clsDSP::samplerate(int32_t lngSR) {
+    checkSamplerate(lngSR);
     samplerate_ = lngSR;
     settingsChanged();
 }

@@ -38,6 +38,8 @@ public:
     /// Samples per second, 1..96000; 0 until set.
     int32_t samplerate() const { return samplerate_; }
     void samplerate(int32_t lngSR);
+    /// Raises the error that samplerate(lngSR) would raise, and changes nothing.
+    static void checkSamplerate(int32_t lngSR);
     /// 1 or 2; 0 until set. Only its being set matters: no effect reads the count.
     int16_t Channels() const { return channels_; }
     void Channels(int16_t intCh);

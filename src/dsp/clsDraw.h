@@ -7,8 +7,8 @@
 // display tick from the user-interface thread; between calls nothing is kept but the FFT object
 // and the 22 band levels.
 
+#include "core/PlotSurface.h"
 #include "dsp/clsFourier.h"
-#include "platform/PlotSurface.h"
 
 #include <array>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "dsp/clsFourier.h"
 
-#include "platform/Error.h"
+#include "core/Error.h"
 
 #include <chrono>
 #include <cmath>

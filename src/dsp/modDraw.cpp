@@ -1,7 +1,7 @@
 #include "dsp/modDraw.h"
 
-#include "platform/Colors.h"
-#include "platform/Numbers.h"
+#include "core/Colors.h"
+#include "core/Numbers.h"
 
 #include <algorithm>
 #include <cmath>

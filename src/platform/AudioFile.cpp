@@ -1,6 +1,6 @@
 #include "platform/AudioFile.h"
 
-#include "platform/Numbers.h"
+#include "core/Numbers.h"
 
 #include <memory>
 #include <samplerate.h>

@@ -1,6 +1,6 @@
 #include "platform/LinearPcmConverter.h"
 
-#include "platform/Numbers.h"
+#include "core/Numbers.h"
 
 #include <algorithm>
 #include <cstring>

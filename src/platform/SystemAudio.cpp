@@ -1,8 +1,8 @@
 #include "platform/SystemAudio.h"
 
-#include "platform/AlsaMixer.h"
-#include "platform/AlsaWaveIn.h"
 #include "platform/VirtualWaveIn.h"
+#include "platform/alsa/AlsaMixer.h"
+#include "platform/alsa/AlsaWaveIn.h"
 
 #include <cstdlib>
 
@@ -13,7 +13,25 @@ class NoMixers : public MixerService {
 public:
     std::unique_ptr<AudioMixer> openForWaveIn(int32_t) override { return nullptr; }
 };
+
+class NoWaveIn : public WaveInService {
+public:
+    int32_t deviceCount() override { return 0; }
+    std::string deviceName(int32_t) override { return {}; }
+    std::unique_ptr<WaveInDevice> open(int32_t, const WaveFormat&, std::shared_ptr<NotificationTarget>,
+                                       std::string& error) override {
+        error = "there is no input device";
+        return nullptr;
+    }
+};
 } // namespace
+
+SystemAudio makeNoAudio() {
+    SystemAudio audio;
+    audio.waveIn = std::make_unique<NoWaveIn>();
+    audio.mixers = std::make_unique<NoMixers>();
+    return audio;
+}
 
 SystemAudio makeSystemAudio() {
     SystemAudio audio;

@@ -15,5 +15,7 @@ struct SystemAudio {
 };
 
 SystemAudio makeSystemAudio();
+/// Services without any input device or mixer: for replaying recordings.
+SystemAudio makeNoAudio();
 
 } // namespace lctune

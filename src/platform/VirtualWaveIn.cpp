@@ -1,7 +1,7 @@
 #include "platform/VirtualWaveIn.h"
 
+#include "core/Numbers.h"
 #include "platform/AudioFile.h"
-#include "platform/Numbers.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,7 +1,7 @@
 #include "recording/EncoderWAV.h"
 
+#include "core/Numbers.h"
 #include "platform/LinearPcmConverter.h"
-#include "platform/Numbers.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -146,10 +146,6 @@ int32_t EncoderWAV::Encoder_EncoderClose() {
     fd_ = -1;
     path_.clear();
     return kOk;
-}
-
-void EncoderWAV::setFileSizeForTest(int64_t bytes) {
-    if (fd_ >= 0 && ftruncate(fd_, bytes) == 0 && lseek(fd_, bytes, SEEK_SET) == bytes) fileEnd_ = bytes;
 }
 
 void EncoderWAV::releaseStream() {

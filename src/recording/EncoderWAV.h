@@ -8,9 +8,9 @@
 //
 // User-interface thread only.
 
+#include "core/AppFlags.h"
 #include "platform/PcmConverter.h"
 #include "platform/WaveIn.h"
-#include "shell/AppFlags.h"
 
 #include <cstdint>
 #include <memory>
@@ -32,8 +32,8 @@ public:
 
     /// `output` is the file's format (rate and channels as capture uses them, 8 or 16 bits). A
     /// null converter means our own PCM converter.
-    explicit EncoderWAV(const WaveFormat& output, const AppFlags& flags = appFlags(),
-                        std::unique_ptr<PcmConverter> converter = nullptr);
+    EncoderWAV(const WaveFormat& output, const AppFlags& flags,
+               std::unique_ptr<PcmConverter> converter = nullptr);
     ~EncoderWAV();
     EncoderWAV(const EncoderWAV&) = delete;
     EncoderWAV& operator=(const EncoderWAV&) = delete;
@@ -60,14 +60,12 @@ public:
     bool isWriting() const { return fd_ >= 0; }
     const std::string& path() const { return path_; }
 
-    /// Test hook: grows the open file (sparsely) to `bytes`, as hours of recording would, and
-    /// carries on writing at its end.
-    void setFileSizeForTest(int64_t bytes);
-
     /// The 18-byte little-endian wave-format record.
     static std::vector<uint8_t> formatRecord(const WaveFormat& format);
 
 private:
+    friend struct EncoderWAVTestAccess;
+
     int64_t writeAll(const uint8_t* data, int64_t length);
     void writeFinalHeader();
     void releaseStream();

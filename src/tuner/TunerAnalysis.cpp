@@ -1,7 +1,7 @@
 #include "tuner/TunerAnalysis.h"
 
-#include "platform/Colors.h"
-#include "platform/Numbers.h"
+#include "core/Colors.h"
+#include "core/Numbers.h"
 
 #include <algorithm>
 #include <array>
@@ -99,7 +99,8 @@ void TunerAnalysis::滤掉次声波(SampleBlock& x) {
         s3 = roundHalfEvenFast(s3 - a * (s3 - s2));
         const double d = xj - s3;
         // The output is limited symmetrically, so -32768 never appears.
-        scratch_[static_cast<size_t>(j)] = static_cast<int16_t>(d > 32767 ? 32767 : (d < -32767 ? -32767 : d));
+        scratch_[static_cast<size_t>(j)] =
+            static_cast<int16_t>(d > 32767 ? 32767 : (d < -32767 ? -32767 : d));
     }
     x.swap(scratch_);
 }

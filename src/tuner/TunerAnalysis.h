@@ -8,9 +8,10 @@
 // The analysis assumes one channel at 88200 samples per second; another rate scales every
 // frequency it shows.
 
-#include "platform/Label.h"
-#include "platform/PlotSurface.h"
-#include "shell/AppFlags.h"
+#include "core/AppFlags.h"
+#include "core/Label.h"
+#include "core/PlotSurface.h"
+#include "core/SampleBlock.h"
 #include "tuner/TunerSettings.h"
 
 #include <cstdint>
@@ -19,16 +20,13 @@
 
 namespace lctune {
 
-using SampleBlock = std::vector<int16_t>;
-
 class TunerAnalysis {
 public:
     /// The equaliser step: equalises the block in place. Called only while the equaliser is
     /// switched on and not flat.
     using Equaliser = std::function<void(SampleBlock&)>;
 
-    TunerAnalysis(const TunerSettingsView& settings, PlotSurface& picture2,
-                  const AppFlags& flags = appFlags());
+    TunerAnalysis(const TunerSettingsView& settings, PlotSurface& picture2, const AppFlags& flags);
     TunerAnalysis(const TunerAnalysis&) = delete;
     TunerAnalysis& operator=(const TunerAnalysis&) = delete;
 
@@ -78,10 +76,9 @@ public:
     int16_t peakNegative() const { return peakNegative_; }
     const SampleBlock& workBlock() const { return workBlock_; }
 
-    /// Test hook: sets the accepted count as a long steady tone would leave it.
-    void setAcceptCountForTest(int16_t value) { acceptCount_ = value; }
-
 private:
+    friend struct TunerAnalysisTestAccess;
+
     bool lockTest();
     void preparePlot(int32_t highest);
     void measure(int32_t highest);

@@ -1,6 +1,6 @@
 #include "tuner/TunerReplay.h"
 
-#include "platform/Colors.h"
+#include "core/Colors.h"
 
 #include <cstdio>
 
@@ -39,23 +39,23 @@ int64_t TunerReplay::tickCount(int64_t samples) {
     return blocks * kBlockSamples * kTicksPerSecond / kRate;
 }
 
-void TunerReplay::run(const std::vector<int16_t>& samples,
-                      const std::function<void(const TunerRow&)>& rowSink) {
-    const int64_t blocks = static_cast<int64_t>(samples.size()) / kBlockSamples;
-    const int64_t ticks = tickCount(static_cast<int64_t>(samples.size()));
-    SampleBlock buffer(kInitialSamples, 0);
-    if (onNewBlock_) onNewBlock_(buffer);
-    int64_t nextBlock = 0;
-    for (int64_t j = 1; j <= ticks; ++j) {
-        while (nextBlock < blocks && (nextBlock + 1) * kBlockSamples * kTicksPerSecond <= j * kRate) {
-            const auto first = samples.begin() + nextBlock * kBlockSamples;
-            buffer.assign(first, first + kBlockSamples);
-            if (onNewBlock_) onNewBlock_(buffer);
-            ++nextBlock;
-        }
-        analysis_.分析频率(buffer);
-        rowSink(snapshot(analysis_, j));
+void TunerReplay::tickWhile(const std::function<bool(int64_t tick)>& due) {
+    while (due(ticks_ + 1)) {
+        ++ticks_;
+        onTick_(ticks_);
     }
+}
+
+void TunerReplay::feed(std::span<const int16_t> block) {
+    const int64_t arrival = (blocks_ + 1) * kBlockSamples * kTicksPerSecond;
+    tickWhile([&](int64_t j) { return j * kRate < arrival; });
+    ++blocks_;
+    onBlock_(block);
+}
+
+void TunerReplay::finish() {
+    const int64_t last = blocks_ * kBlockSamples * kTicksPerSecond;
+    tickWhile([&](int64_t j) { return j * kRate <= last; });
 }
 
 } // namespace lctune

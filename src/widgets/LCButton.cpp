@@ -1,7 +1,7 @@
 #include "widgets/LCButton.h"
 
-#include "platform/Colors.h"
-#include "platform/Numbers.h"
+#include "core/Colors.h"
+#include "core/Numbers.h"
 #include "widgets/ButtonLayout.h"
 #include "widgets/按钮控件图片窗.h"
 #include "widgets/绘透明图.h"

@@ -26,8 +26,6 @@ public:
     /// Reads the brightness in use (the saved one held to -255 ... 255, plus 32 while hovered).
     int16_t 亮度() const { return static_cast<int16_t>(brightnessInUse_); }
     void 亮度(int16_t value);
-    WId hwnd() const { return const_cast<LCButton*>(this)->winId(); }
-    void hwnd(WId) {}
 
     /// Lays out and draws, once the button is loaded.
     void 重绘() override;

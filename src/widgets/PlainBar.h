@@ -3,7 +3,7 @@
 // Value / max, drawn as a red line of pen 3 with a white line of pen 1 inside it. Min bounds the
 // value but does not offset the bar.
 
-#include "platform/Event.h"
+#include "core/Event.h"
 #include "widgets/SelfDrawnWidget.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "widgets/Potentiometer.h"
 
-#include "platform/Colors.h"
-#include "platform/Numbers.h"
+#include "core/Colors.h"
+#include "core/Numbers.h"
 
 #include <QMouseEvent>
 

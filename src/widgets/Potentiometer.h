@@ -3,7 +3,7 @@
 // outside it, the property bag, hover polling (the widget lights up while the pointer is over it)
 // and the host events. The fader and the knob add their drawing and their drag.
 
-#include "platform/Event.h"
+#include "core/Event.h"
 #include "widgets/SelfDrawnWidget.h"
 
 #include <QTimer>

@@ -1,6 +1,6 @@
 #include "widgets/PushButtonBase.h"
 
-#include "platform/Colors.h"
+#include "core/Colors.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>

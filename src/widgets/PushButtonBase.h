@@ -5,8 +5,8 @@
 //
 // Writing true to Value clicks the button exactly as a user click would.
 
-#include "platform/Event.h"
-#include "platform/PropertyBag.h"
+#include "core/Event.h"
+#include "core/PropertyBag.h"
 #include "widgets/SelfDrawnWidget.h"
 
 #include <QTimer>

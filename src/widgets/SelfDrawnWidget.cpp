@@ -1,7 +1,7 @@
 #include "widgets/SelfDrawnWidget.h"
 
-#include "platform/Colors.h"
-#include "platform/Numbers.h"
+#include "core/Colors.h"
+#include "core/Numbers.h"
 #include "platform/ScreenMetrics.h"
 #include "widgets/QtScreenMetrics.h"
 

@@ -4,7 +4,7 @@
 // the pointer check of the hover polling and the press handle shared by push buttons and check
 // boxes. Everything runs on the user-interface thread.
 
-#include "platform/PropertyBag.h"
+#include "core/PropertyBag.h"
 #include "widgets/SharedPress.h"
 #include "widgets/WidgetElements.h"
 

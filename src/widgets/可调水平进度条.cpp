@@ -1,7 +1,7 @@
 #include "widgets/可调水平进度条.h"
 
-#include "platform/Colors.h"
-#include "platform/Numbers.h"
+#include "core/Colors.h"
+#include "core/Numbers.h"
 #include "widgets/岚川界面控件图片库.h"
 #include "widgets/绘透明图.h"
 

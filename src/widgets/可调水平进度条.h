@@ -6,7 +6,7 @@
 //
 // Geometry is in twips (designed at 15 per pixel); the height is always 285 twips.
 
-#include "platform/Event.h"
+#include "core/Event.h"
 #include "widgets/SelfDrawnWidget.h"
 
 #include <QTimer>

@@ -1,7 +1,7 @@
 #include "widgets/圆电位器.h"
 
-#include "platform/Colors.h"
-#include "platform/Numbers.h"
+#include "core/Colors.h"
+#include "core/Numbers.h"
 #include "widgets/WidgetArtwork.h"
 
 #include <cmath>

@@ -1,7 +1,7 @@
 #include "widgets/复选框控件.h"
 
-#include "platform/Colors.h"
-#include "platform/Numbers.h"
+#include "core/Colors.h"
+#include "core/Numbers.h"
 #include "widgets/ButtonLayout.h"
 #include "widgets/WidgetArtwork.h"
 

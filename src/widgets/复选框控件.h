@@ -6,7 +6,7 @@
 //
 // Geometry is in twips; the rings are drawn in pixels. Value: 0 unchecked, 1 checked, 2 grey.
 
-#include "platform/Event.h"
+#include "core/Event.h"
 #include "widgets/SelfDrawnWidget.h"
 
 #include <QTimer>
@@ -32,8 +32,6 @@ public:
     /// The caption's colour now; writing it leaves the stored text colour as it is.
     uint32_t ForeColor() const { return foreColor_; }
     void ForeColor(uint32_t value);
-    WId hwnd() const { return const_cast<复选框控件*>(this)->winId(); }
-    void hwnd(WId) {}
 
     /// Toggles as a click does: 0 and 2 become 1, 1 becomes 0, when enabled. Raises nothing.
     void Click_操作();

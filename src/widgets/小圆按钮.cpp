@@ -1,7 +1,7 @@
 #include "widgets/小圆按钮.h"
 
-#include "platform/Colors.h"
-#include "platform/Numbers.h"
+#include "core/Colors.h"
+#include "core/Numbers.h"
 #include "widgets/ButtonLayout.h"
 #include "widgets/WidgetArtwork.h"
 #include "widgets/绘透明图.h"

@@ -4,7 +4,7 @@
 // strips are child windows above the lines; the interior is left to the window behind.
 // Geometry in twips.
 
-#include "platform/Event.h"
+#include "core/Event.h"
 #include "widgets/SelfDrawnWidget.h"
 
 #include <cstdint>

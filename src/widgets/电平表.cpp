@@ -1,6 +1,6 @@
 #include "widgets/电平表.h"
 
-#include "platform/Numbers.h"
+#include "core/Numbers.h"
 #include "widgets/WidgetArtwork.h"
 
 namespace lctune {

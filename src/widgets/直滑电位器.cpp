@@ -1,7 +1,7 @@
 #include "widgets/直滑电位器.h"
 
-#include "platform/Colors.h"
-#include "platform/Numbers.h"
+#include "core/Colors.h"
+#include "core/Numbers.h"
 #include "widgets/WidgetArtwork.h"
 #include "widgets/绘透明图.h"
 

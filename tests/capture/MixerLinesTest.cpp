@@ -1,6 +1,6 @@
 #include "capture/WaveInRecorder.h"
 
-#include "capture/FakeAudio.h"
+#include "support/FakeAudio.h"
 
 #include <gtest/gtest.h>
 

@@ -3,10 +3,10 @@
 // paced by the writer, exactly as written. Skipped when no such server runs.
 
 #include "capture/WaveInRecorder.h"
-#include "platform/AlsaMixer.h"
-#include "platform/AlsaWaveIn.h"
 #include "platform/MessageBoxService.h"
 #include "platform/PlainMessageLoop.h"
+#include "platform/alsa/AlsaMixer.h"
+#include "platform/alsa/AlsaWaveIn.h"
 
 #include <gtest/gtest.h>
 
@@ -90,7 +90,7 @@ TEST(PulseCapture, ThePipeSourceArrivesPacedAndBitExact) {
 
     std::vector<int16_t> got;
     std::vector<steady_clock::time_point> arrivals;
-    recorder.GotData.connect([&](SampleBlock& block, int32_t& length) {
+    recorder.GotData.connect([&](std::span<int16_t> block, int32_t& length) {
         got.insert(got.end(), block.begin(), block.begin() + length / 2);
         arrivals.push_back(steady_clock::now());
     });

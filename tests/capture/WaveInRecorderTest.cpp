@@ -1,10 +1,12 @@
 #include "capture/WaveInRecorder.h"
+#include "core/Error.h"
 
-#include "capture/FakeAudio.h"
+#include "support/FakeAudio.h"
 
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <type_traits>
 
 using namespace lctune;
 using namespace lctune::fake;
@@ -28,7 +30,7 @@ protected:
     std::vector<Received> received;
 
     void record() {
-        recorder.GotData.connect([this](SampleBlock& block, int32_t& length) {
+        recorder.GotData.connect([this](std::span<int16_t> block, int32_t& length) {
             received.push_back({block.data(), block.size(), length,
                                 std::vector<int16_t>(block.begin(), block.begin() + length / 2)});
         });
@@ -47,6 +49,12 @@ std::vector<int16_t> ramp(size_t n, int16_t first) {
     std::iota(v.begin(), v.end(), first);
     return v;
 }
+
+// A handler cannot take the block as a vector it could resize (and so move the memory the device
+// writes into): only the fixed view connects.
+using GotDataHandler = decltype(WaveInRecorder::GotData)::Handler;
+static_assert(!std::is_constructible_v<GotDataHandler, void (*)(SampleBlock&, int32_t&)>);
+static_assert(std::is_constructible_v<GotDataHandler, void (*)(std::span<int16_t>, int32_t&)>);
 
 TEST_F(WaveInRecorderTest, StartOpensTheDefaultInputStartsThenQueuesEveryBufferInOrder) {
     ASSERT_TRUE(recorder.StartRecord(44100, 2));
@@ -73,7 +81,7 @@ TEST_F(WaveInRecorderTest, GotDataHandsOverTheBuffersOwnArrayThenQueuesItAgain) 
     ASSERT_TRUE(recorder.StartRecord(88200, 1));
     WaveHeader* first = waveIn.log.queue.front();
     bool queuedDuringHandler = true;
-    recorder.GotData.connect([&](SampleBlock& block, int32_t&) {
+    recorder.GotData.connect([&](std::span<int16_t> block, int32_t&) {
         if (block.data() == first->data)
             queuedDuringHandler =
                 std::find(waveIn.log.queue.begin(), waveIn.log.queue.end(), first) != waveIn.log.queue.end();
@@ -176,7 +184,7 @@ TEST_F(WaveInRecorderTest, NothingArrivesOnceStopHasBegun) {
 
 TEST_F(WaveInRecorderTest, AHandlerThatStopsOrRestartsCaptureIsNotAnsweredByAReQueue) {
     int calls = 0;
-    recorder.GotData.connect([&](SampleBlock&, int32_t&) {
+    recorder.GotData.connect([&](std::span<int16_t>, int32_t&) {
         ++calls;
         recorder.StopRecord();
     });
@@ -188,7 +196,7 @@ TEST_F(WaveInRecorderTest, AHandlerThatStopsOrRestartsCaptureIsNotAnsweredByAReQ
     EXPECT_EQ(callsStartingWith("add").size(), 5u);
 
     WaveInRecorder restarting(waveIn, mixers, loop, boxes);
-    restarting.GotData.connect([&](SampleBlock&, int32_t&) {
+    restarting.GotData.connect([&](std::span<int16_t>, int32_t&) {
         restarting.StopRecord();
         restarting.StartRecord(88200, 1);
     });
@@ -257,3 +265,21 @@ TEST_F(WaveInRecorderTest, DestructionWhileCapturingClosesTheDevice) {
 }
 
 } // namespace
+
+TEST_F(WaveInRecorderTest, AHandlerErrorIsShownAndCaptureGoesOn) {
+    int calls = 0;
+    recorder.GotData.connect([&](std::span<int16_t> block, int32_t&) {
+        ++calls;
+        block[0] = 1; // the view is writable, not resizable
+        if (calls == 1) throw Error(32000, "invalid samplerate");
+    });
+    ASSERT_TRUE(recorder.StartRecord(88200, 1));
+    ASSERT_TRUE(waveIn.deliver(ramp(5120, 0)));
+    loop.processPending();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].second, "invalid samplerate");
+    EXPECT_EQ(waveIn.log.queue.size(), 5u) << "the buffer went back to the device";
+    ASSERT_TRUE(waveIn.deliver(ramp(5120, 0)));
+    loop.processPending();
+    EXPECT_EQ(calls, 2);
+}

@@ -1,8 +1,8 @@
+#include "core/Colors.h"
+#include "core/RecordingPlotSurface.h"
 #include "dsp/clsDraw.h"
 #include "dsp/clsSmooth.h"
 #include "dsp/modDraw.h"
-#include "platform/Colors.h"
-#include "platform/RecordingPlotSurface.h"
 
 #include <gtest/gtest.h>
 

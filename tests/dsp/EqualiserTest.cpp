@@ -67,30 +67,6 @@ protected:
 
 } // namespace
 
-TEST(BlockEqualiser, EqualisesEachReplayedBlockOnceHoweverOftenItIsAnalysed) {
-    TunerSettings settings;
-    NullPlotSurface picture;
-    AppFlags flags;
-    flags.tunerActive = flags.eqEnabled = true;
-    flags.eqFlat = false;
-    TunerAnalysis analysis(settings, picture, flags);
-    TunerReplay replay(analysis);
-    clsDSP dsp;
-    setUp(dsp, {12, 0, 0, 0, 0, 0, 0});
-    BlockEqualiser equaliser(dsp);
-    EXPECT_FALSE(equaliser.fresh()) << "nothing to equalise before the first block";
-
-    int64_t arrivals = 0, analysed = 0;
-    replay.onNewBlock([&](SampleBlock&) { ++arrivals, equaliser.newBlock(); });
-    analysis.setEqualiser([&](SampleBlock& b) { ++analysed, equaliser.equalise(b); });
-    replay.run(std::vector<int16_t>(5120 * 12, 3000), [](const TunerRow&) {});
-    // The initial silence and eleven blocks (the twelfth would arrive after the last tick), each
-    // analysed on two or three ticks.
-    EXPECT_EQ(arrivals, 12);
-    EXPECT_EQ(equaliser.blocksEqualised(), 12);
-    EXPECT_GE(analysed, 2 * arrivals);
-}
-
 TEST_F(AnalyseEq, ChangesTheDisplayOnlyWhenAGainIsNotZero) {
     const std::string plain = analyse(pluck_);
     ASSERT_GT(plain.size(), 1000u);

@@ -1,5 +1,7 @@
+#include "core/Error.h"
 #include "dsp/clsFourier.h"
-#include "platform/Error.h"
+
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -9,18 +11,9 @@
 #include <vector>
 
 using namespace lctune;
+using namespace lctune::test;
 
 namespace {
-
-template <typename F> void expectError(F&& call, int32_t number, const char* message) {
-    try {
-        call();
-        ADD_FAILURE() << "no error raised, expected " << number;
-    } catch (const Error& e) {
-        EXPECT_EQ(e.number(), number);
-        EXPECT_STREQ(e.what(), message);
-    }
-}
 
 const char* const kSizeMessage = "Number of samples must be a positive value of the form 2 ^ n";
 const char* const kIndexMessage = "Index out of range or number of samples unknown";

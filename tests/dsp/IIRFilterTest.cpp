@@ -1,5 +1,7 @@
 #include "dsp/IIRFilter.h"
 
+#include "support/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +12,7 @@
 #include <vector>
 
 using namespace lctune;
+using namespace lctune::test;
 
 namespace {
 
@@ -19,14 +22,6 @@ double magnitudeAt(const IIRFilter& f, double hz, double rate) {
     const std::complex<double> z1 = std::polar(1.0, -2 * std::numbers::pi * hz / rate), z2 = z1 * z1;
     return std::abs((double(c.b0) + double(c.b1) * z1 + double(c.b2) * z2) /
                     (1.0 + double(c.a1) * z1 + double(c.a2) * z2));
-}
-
-std::vector<int16_t> sine(double hz, double rate, double amplitude, size_t count) {
-    std::vector<int16_t> s(count);
-    for (size_t i = 0; i < count; ++i)
-        s[i] = static_cast<int16_t>(
-            std::lround(amplitude * std::sin(2 * std::numbers::pi * hz * double(i) / rate)));
-    return s;
 }
 
 // Every extreme of the sample range, then a full-scale sine.

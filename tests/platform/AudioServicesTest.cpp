@@ -3,14 +3,14 @@
 // configuration, and the ALSA mixer through a control plugin of our own.
 
 #include "capture/WaveInRecorder.h"
-#include "platform/AlsaMixer.h"
-#include "platform/AlsaWaveIn.h"
 #include "platform/MessageBoxService.h"
 #include "platform/PlainMessageLoop.h"
 #include "platform/QueuedWaveInDevice.h"
 #include "platform/VirtualWaveIn.h"
+#include "platform/alsa/AlsaHandles.h"
+#include "platform/alsa/AlsaMixer.h"
+#include "platform/alsa/AlsaWaveIn.h"
 
-#include <alsa/asoundlib.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -220,28 +220,19 @@ std::string mixerConfig() {
 }
 
 long rawControl(const char* name, unsigned index) {
-    snd_config_t* top = nullptr;
-    snd_input_t* in = nullptr;
-    const std::string text = mixerConfig();
-    snd_config_top(&top);
-    snd_input_buffer_open(&in, text.data(), static_cast<ssize_t>(text.size()));
-    snd_config_load(top, in);
-    snd_input_close(in);
-    snd_ctl_t* ctl = nullptr;
-    if (snd_ctl_open_lconf(&ctl, "lctest", 0, top) < 0) {
-        snd_config_delete(top);
-        return -1;
-    }
-    snd_config_delete(top);
+    std::string error;
+    alsa::ConfigHandle config = alsa::loadConfig(mixerConfig(), error);
+    snd_ctl_t* raw = nullptr;
+    if (!config || snd_ctl_open_lconf(&raw, "lctest", 0, config.get()) < 0) return -1;
+    alsa::CtlHandle ctl(raw);
     snd_ctl_elem_value_t* v = nullptr;
     snd_ctl_elem_value_alloca(&v);
     snd_ctl_elem_value_set_interface(v, SND_CTL_ELEM_IFACE_MIXER);
     snd_ctl_elem_value_set_name(v, name);
     long out = -1;
-    if (snd_ctl_elem_read(ctl, v) >= 0)
+    if (snd_ctl_elem_read(ctl.get(), v) >= 0)
         out = std::string(name) == "Capture Source" ? snd_ctl_elem_value_get_enumerated(v, index)
                                                     : snd_ctl_elem_value_get_integer(v, index);
-    snd_ctl_close(ctl);
     return out;
 }
 

@@ -2,6 +2,8 @@
 
 #include "platform/LinearPcmConverter.h"
 
+#include "support/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -11,7 +13,18 @@
 #include <iterator>
 #include <unistd.h>
 
+namespace lctune {
+/// Grows the open file (sparsely) as hours of recording would, and carries on writing at its end.
+struct EncoderWAVTestAccess {
+    static void growFile(EncoderWAV& e, int64_t bytes) {
+        if (e.fd_ >= 0 && ftruncate(e.fd_, bytes) == 0 && lseek(e.fd_, bytes, SEEK_SET) == bytes)
+            e.fileEnd_ = bytes;
+    }
+};
+} // namespace lctune
+
 using namespace lctune;
+using namespace lctune::test;
 namespace fs = std::filesystem;
 
 namespace {
@@ -24,19 +37,6 @@ std::vector<uint8_t> readBytes(const fs::path& p) {
 uint32_t le32(const std::vector<uint8_t>& b, size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
 }
-
-class TempDir {
-public:
-    TempDir() {
-        char name[] = "/tmp/lctune-encoder-XXXXXX";
-        path_ = mkdtemp(name);
-    }
-    ~TempDir() { fs::remove_all(path_); }
-    fs::path operator/(const std::string& name) const { return path_ / fs::u8path(name); }
-
-private:
-    fs::path path_;
-};
 
 /// A converter that can be told to fail at each step; it records whether it was closed.
 class ScriptedConverter : public LinearPcmConverter {
@@ -238,7 +238,7 @@ TEST(EncoderWAV, ABlockThatWouldPassFourGibibytesIsRefusedAndTheFileStaysValid) 
     EncoderWAV enc(WaveFormat::pcm(8000, 1, 16), flags);
     ASSERT_EQ(enc.Encoder_EncoderInit(8000, 1, path), 0);
     const uintmax_t nearLimit = EncoderWAV::kMaxFileBytes - 100;
-    enc.setFileSizeForTest(static_cast<int64_t>(nearLimit));
+    EncoderWAVTestAccess::growFile(enc, static_cast<int64_t>(nearLimit));
     ASSERT_EQ(fs::file_size(path), nearLimit);
 
     std::vector<int16_t> block(100, 7);
@@ -262,7 +262,8 @@ TEST(EncoderWAV, OutputFormatFromTheRecordingSettings) {
     EXPECT_EQ(EncoderWAV::outputFormatFromSettings("44100Hz", 1, true), WaveFormat::pcm(44100, 2, 16));
     EXPECT_EQ(EncoderWAV::outputFormatFromSettings("22050.5", 0, false), WaveFormat::pcm(22050, 1, 8));
     EXPECT_EQ(EncoderWAV::outputFormatFromSettings("高品质", 2, true), WaveFormat::pcm(48000, 1, 16));
-    EncoderWAV enc(WaveFormat::pcm(8000, 1, 8));
+    AppFlags flags;
+    EncoderWAV enc(WaveFormat::pcm(8000, 1, 8), flags);
     EXPECT_EQ(enc.Encoder_Description(), "Wave ACM Encoder");
     EXPECT_EQ(enc.Encoder_Extension(), "wav");
 }

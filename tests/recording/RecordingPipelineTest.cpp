@@ -7,6 +7,8 @@
 #include "platform/SystemAudio.h"
 #include "recording/EncoderWAV.h"
 
+#include "support/TestSupport.h"
+
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
@@ -21,70 +23,11 @@
 #include <unistd.h>
 
 using namespace lctune;
+using namespace lctune::test;
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 namespace {
-
-class TempDir {
-public:
-    TempDir() {
-        char name[] = "/tmp/lctune-pipeline-XXXXXX";
-        path_ = mkdtemp(name);
-    }
-    ~TempDir() { fs::remove_all(path_); }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    fs::path path_;
-};
-
-// Samples that never repeat within the file, so any lost or doubled sample shows.
-std::vector<int16_t> pattern(size_t n, uint32_t start) {
-    std::vector<int16_t> v(n);
-    for (auto& s : v) {
-        start = start * 1664525u + 1013904223u;
-        s = static_cast<int16_t>(start >> 16);
-    }
-    return v;
-}
-
-void writeWav(const std::string& path, const std::vector<int16_t>& samples, int rate, int channels) {
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = channels;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
-    ASSERT_NE(f, nullptr);
-    sf_write_short(f, samples.data(), static_cast<sf_count_t>(samples.size()));
-    sf_close(f);
-}
-
-struct WavContents {
-    SF_INFO info{};
-    std::vector<int16_t> samples;
-    bool ok = false;
-};
-
-WavContents readWav(const std::string& path) {
-    WavContents c;
-    SNDFILE* f = sf_open(path.c_str(), SFM_READ, &c.info);
-    if (!f) return c;
-    c.samples.resize(static_cast<size_t>(c.info.frames * c.info.channels));
-    c.ok = sf_read_short(f, c.samples.data(), static_cast<sf_count_t>(c.samples.size())) ==
-           static_cast<sf_count_t>(c.samples.size());
-    sf_close(f);
-    return c;
-}
-
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) { setenv(name, value.c_str(), 1); }
-    ~ScopedEnv() { unsetenv(name_); }
-
-private:
-    const char* name_;
-};
 
 // Captures `seconds` of the virtual input into a 16-bit file; returns what the file holds.
 WavContents recordThroughEngine(const std::string& input, const std::string& out, int16_t channels,
@@ -98,7 +41,7 @@ WavContents recordThroughEngine(const std::string& input, const std::string& out
     EncoderWAV encoder(WaveFormat::pcm(88200, static_cast<uint16_t>(channels), 16), flags);
     int64_t bytes = 0;
     int32_t failures = 0;
-    recorder.GotData.connect([&](SampleBlock& block, int32_t& length) {
+    recorder.GotData.connect([&](std::span<int16_t> block, int32_t& length) {
         int32_t used = 0;
         failures += encoder.Encoder_Encode(block.data(), length, used) != 0;
         bytes += length;

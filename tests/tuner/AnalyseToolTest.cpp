@@ -2,7 +2,8 @@
 // recordings, and the error paths. A golden mismatch writes the actual table beside the build
 // (NAME.actual.tsv) so re-blessing is a reviewed diff.
 
-#include "ToolRunner.h"
+#include "support/TestSupport.h"
+#include "support/ToolRunner.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 using lctune::test::runTool;
 using lctune::test::shellQuote;
 using lctune::test::slurp;
+using namespace lctune::test;
 
 namespace {
 
@@ -36,17 +38,10 @@ struct GoldenCase {
 
 class AnalyseGolden : public ::testing::TestWithParam<GoldenCase> {};
 
-std::string writeWav(const std::string& name, const std::vector<int16_t>& samples, int rate, int channels) {
+// A 16-bit WAV file in the test's temporary folder; returns its path.
+std::string tempWav(const std::string& name, const std::vector<int16_t>& samples, int rate, int channels) {
     const std::string path = ::testing::TempDir() + name;
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = channels;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
-    if (f) {
-        sf_write_short(f, samples.data(), static_cast<sf_count_t>(samples.size()));
-        sf_close(f);
-    }
+    EXPECT_TRUE(writeWav(path, samples, rate, channels));
     return path;
 }
 
@@ -89,7 +84,7 @@ TEST(AnalyseTool, TableHasTheHeaderAndOneLinePerTick) {
 }
 
 TEST(AnalyseTool, ShortRecordingPrintsTheHeaderOnly) {
-    const std::string path = writeWav("short.wav", std::vector<int16_t>(5119, 1000), 88200, 1);
+    const std::string path = tempWav("short.wav", std::vector<int16_t>(5119, 1000), 88200, 1);
     const auto r = runTool("lctune-analyse", shellQuote(path));
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, kHeader);
@@ -97,7 +92,7 @@ TEST(AnalyseTool, ShortRecordingPrintsTheHeaderOnly) {
 
 TEST(AnalyseTool, ExactlyOneBlockGivesTwoTicks) {
     // One block ends at 0.058 s: ticks at 0.025 and 0.050 analyse the initial zeros.
-    const std::string path = writeWav("one.wav", std::vector<int16_t>(5120, 1000), 88200, 1);
+    const std::string path = tempWav("one.wav", std::vector<int16_t>(5120, 1000), 88200, 1);
     const auto r = runTool("lctune-analyse", shellQuote(path));
     EXPECT_EQ(r.status, 0);
     const auto l = lines(r.out);
@@ -107,7 +102,7 @@ TEST(AnalyseTool, ExactlyOneBlockGivesTwoTicks) {
 }
 
 TEST(AnalyseTool, BadInputFailsWithOneLineAndStatusTwo) {
-    const std::string empty = writeWav("empty.wav", {}, 88200, 1);
+    const std::string empty = tempWav("empty.wav", {}, 88200, 1);
     const std::string text = ::testing::TempDir() + "not-audio.wav";
     std::ofstream(text) << "this is not a recording\n";
     const std::string wav = shellQuote(kData + "/sine-440.wav");
@@ -152,7 +147,7 @@ TEST(AnalyseTool, SamplesReachTheAnalysisExactly) {
     std::vector<int16_t> mono(5120 * 2, 0);
     mono[0] = 100;    // gain 218.45
     mono[5120] = 101; // gain 216.28
-    const auto r = runTool("lctune-analyse", shellQuote(writeWav("mono.wav", mono, 88200, 1)));
+    const auto r = runTool("lctune-analyse", shellQuote(tempWav("mono.wav", mono, 88200, 1)));
     ASSERT_EQ(r.status, 0);
     auto l = lines(r.out);
     // Two blocks: ticks 1 … 4; block 0 arrives at 0.058 s (before tick 3), block 1 at 0.116 s.
@@ -164,7 +159,7 @@ TEST(AnalyseTool, SamplesReachTheAnalysisExactly) {
     std::vector<int16_t> stereo(5120 * 3 * 2, 0);
     stereo[0] = 100, stereo[1] = 101;
     stereo[10240] = 101, stereo[10241] = 102;
-    const auto s = runTool("lctune-analyse", shellQuote(writeWav("stereo.wav", stereo, 88200, 2)));
+    const auto s = runTool("lctune-analyse", shellQuote(tempWav("stereo.wav", stereo, 88200, 2)));
     ASSERT_EQ(s.status, 0);
     l = lines(s.out);
     ASSERT_EQ(l.size(), 7u);

@@ -1,10 +1,8 @@
-#include "TunerFixture.h"
 #include "tuner/TunerReplay.h"
 
 #include <gtest/gtest.h>
 
 using namespace lctune;
-using lctune::test::TunerFixture;
 
 namespace {
 
@@ -26,22 +24,19 @@ TEST(Replay, TickCountFollowsTheFullBlocks) {
     EXPECT_EQ(TunerReplay::tickCount(5120 * 441), 1024); // exactly 10.24 s: the last tick counts
 }
 
-TEST(Replay, EachTickAnalysesTheNewestBlockAndABlockComesBeforeASimultaneousTick) {
-    TunerFixture f;
-    f.flags.eqEnabled = true;
-    f.flags.eqFlat = false;
-    std::vector<int> seen; // the block number each analysed tick saw (0 = the initial zeros)
-    f.tuner.setEqualiser([&](SampleBlock& b) { seen.push_back(b.empty() ? -1 : b[0]); });
-    TunerReplay replay(f.tuner);
-    int delivered = 0;
-    replay.onNewBlock([&](SampleBlock& b) {
-        EXPECT_EQ(b.size(), delivered == 0 ? 1024u : 5120u);
-        ++delivered;
-    });
-    int rows = 0;
-    replay.run(numberedBlocks(441), [&](const TunerRow& row) { EXPECT_EQ(row.tick, ++rows); });
-    EXPECT_EQ(rows, 1024);
-    EXPECT_EQ(delivered, 442);
+TEST(Replay, TicksSeeTheNewestBlockAndABlockComesBeforeASimultaneousTick) {
+    int newest = 0; // the number of the newest block (0 = the initial zeros)
+    std::vector<int> seen;
+    TunerReplay replay([&](std::span<const int16_t> block) { newest = block[0]; },
+                       [&](int64_t tick) {
+                           EXPECT_EQ(tick, static_cast<int64_t>(seen.size()) + 1);
+                           seen.push_back(newest);
+                       });
+    const std::vector<int16_t> samples = numberedBlocks(441);
+    for (size_t at = 0; at < samples.size(); at += 5120)
+        replay.feed(std::span(samples).subspan(at, 5120));
+    replay.finish();
+    EXPECT_EQ(replay.blocksFed(), 441);
     ASSERT_EQ(seen.size(), 1024u);
     for (int j = 1; j <= 1024; ++j) {
         // The newest block k has (k + 1) · 5120 / 88200 <= j / 40.

@@ -2,8 +2,8 @@
 // Shared set-up for the tuner tests: an analysis with plain settings, its own flags and a
 // recording plot surface, and a few signal makers.
 
-#include "platform/Numbers.h"
-#include "platform/RecordingPlotSurface.h"
+#include "core/Numbers.h"
+#include "core/RecordingPlotSurface.h"
 #include "tuner/TunerAnalysis.h"
 
 #include <cmath>

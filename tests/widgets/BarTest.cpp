@@ -1,4 +1,4 @@
-#include "platform/Colors.h"
+#include "core/Colors.h"
 #include "widgets/WidgetArtwork.h"
 #include "widgets/可调水平进度条.h"
 #include "widgets/垂直进度条.h"

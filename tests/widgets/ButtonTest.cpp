@@ -1,4 +1,4 @@
-#include "platform/Colors.h"
+#include "core/Colors.h"
 #include "widgets/LCButton.h"
 #include "widgets/小圆按钮.h"
 #include "widgets/按钮控件图片窗.h"

@@ -1,4 +1,4 @@
-#include "platform/Colors.h"
+#include "core/Colors.h"
 #include "widgets/WidgetArtwork.h"
 #include "widgets/复选框控件.h"
 #include "widgets/框架.h"

@@ -1,4 +1,4 @@
-#include "platform/Colors.h"
+#include "core/Colors.h"
 #include "widgets/圆电位器.h"
 #include "widgets/直滑电位器.h"
 

@@ -68,7 +68,7 @@ inline QImage grabbed(QWidget* widget) {
 
 } // namespace lctune::testing
 
-#include "platform/PropertyBag.h"
+#include "core/PropertyBag.h"
 
 #include <string>
 #include <vector>

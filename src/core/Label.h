@@ -2,7 +2,7 @@
 // Observable displays that live outside any window: a label's text and background, and the
 // integer value of a needle meter. A window mirrors them on screen by listening to their events.
 
-#include "platform/Event.h"
+#include "core/Event.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
-#include "platform/PropertyBag.h"
+#include "core/PropertyBag.h"
 
-#include "platform/Numbers.h"
+#include "core/Numbers.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,12 +1,13 @@
-#include "platform/AlsaMixer.h"
+#include "platform/alsa/AlsaMixer.h"
 
-#include "platform/AlsaWaveIn.h"
-#include "platform/Numbers.h"
+#include "core/Numbers.h"
+#include "platform/alsa/AlsaWaveIn.h"
 
-#include <alsa/asoundlib.h>
+#include "platform/alsa/AlsaHandles.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 
 namespace lctune {
 
@@ -30,7 +31,8 @@ int32_t typeForName(std::string name) {
 
 class AlsaMixer : public AudioMixer {
 public:
-    explicit AlsaMixer(snd_mixer_t* m) : mixer_(m) {
+    explicit AlsaMixer(alsa::MixerHandle handle) : handle_(std::move(handle)), mixer_(handle_.get()) {
+        snd_mixer_t* m = mixer_;
         for (snd_mixer_elem_t* e = snd_mixer_first_elem(m); e; e = snd_mixer_elem_next(e)) {
             if (!snd_mixer_selem_is_active(e)) continue;
             if (snd_mixer_selem_is_enum_capture(e)) {
@@ -43,8 +45,6 @@ public:
         for (auto* e : sources_)
             switches_ = switches_ || snd_mixer_selem_has_capture_switch(e);
     }
-    ~AlsaMixer() override { snd_mixer_close(mixer_); }
-
     int32_t destinationCount() override { return 1; }
 
     bool destination(int32_t index, MixerLineInfo& info) override {
@@ -178,6 +178,7 @@ private:
         return false;
     }
 
+    alsa::MixerHandle handle_;
     snd_mixer_t* mixer_;
     std::vector<snd_mixer_elem_t*> sources_;
     snd_mixer_elem_t* enum_ = nullptr;
@@ -206,43 +207,36 @@ std::unique_ptr<AudioMixer> AlsaMixerService::openForWaveIn(int32_t device) {
     // lines, so the device can still be chosen; line selection then reports failure.
     snd_mixer_t* m = nullptr;
     if (snd_mixer_open(&m, 0) < 0) return nullptr;
-    return std::make_unique<AlsaMixer>(m);
+    return std::make_unique<AlsaMixer>(alsa::MixerHandle(m));
+}
+
+// Attaches the control interface `ctlName` of the private configuration to the mixer.
+int AlsaMixerService::attachPrivateControl(snd_mixer_t* mixer, const std::string& ctlName) const {
+    std::string error;
+    alsa::ConfigHandle config = alsa::loadConfig(configText_, error);
+    if (!config) return -EINVAL;
+    snd_ctl_t* raw = nullptr;
+    int rc = snd_ctl_open_lconf(&raw, ctlName.c_str(), 0, config.get());
+    if (rc < 0) return rc;
+    alsa::CtlHandle ctl(raw);
+    snd_hctl_t* hctl = nullptr;
+    rc = snd_hctl_open_ctl(&hctl, ctl.get());
+    if (rc < 0) return rc;
+    ctl.release(); // the hctl owns the control from here on
+    // The mixer takes the hctl over, and closes it itself when attaching fails.
+    return snd_mixer_attach_hctl(mixer, hctl);
 }
 
 std::unique_ptr<AudioMixer> AlsaMixerService::openControl(const std::string& ctlName) {
-    snd_mixer_t* m = nullptr;
-    if (snd_mixer_open(&m, 0) < 0) return nullptr;
-    int rc = 0;
-    if (configText_.empty()) {
-        rc = snd_mixer_attach(m, ctlName.c_str());
-    } else {
-        snd_config_t* top = nullptr;
-        snd_input_t* in = nullptr;
-        snd_ctl_t* ctl = nullptr;
-        snd_hctl_t* hctl = nullptr;
-        rc = snd_config_top(&top);
-        if (rc >= 0)
-            rc = snd_input_buffer_open(&in, configText_.data(), static_cast<ssize_t>(configText_.size()));
-        if (rc >= 0) rc = snd_config_load(top, in);
-        if (in) snd_input_close(in);
-        if (rc >= 0) rc = snd_ctl_open_lconf(&ctl, ctlName.c_str(), 0, top);
-        if (top) snd_config_delete(top);
-        if (rc >= 0) {
-            rc = snd_hctl_open_ctl(&hctl, ctl);
-            if (rc < 0) snd_ctl_close(ctl);
-        }
-        if (rc >= 0) {
-            rc = snd_mixer_attach_hctl(m, hctl);
-            // On failure the mixer has already closed the hctl.
-        }
-    }
-    if (rc >= 0) rc = snd_mixer_selem_register(m, nullptr, nullptr);
-    if (rc >= 0) rc = snd_mixer_load(m);
-    if (rc < 0) {
-        snd_mixer_close(m);
-        return nullptr;
-    }
-    return std::make_unique<AlsaMixer>(m);
+    snd_mixer_t* raw = nullptr;
+    if (snd_mixer_open(&raw, 0) < 0) return nullptr;
+    alsa::MixerHandle mixer(raw);
+    int rc =
+        configText_.empty() ? snd_mixer_attach(raw, ctlName.c_str()) : attachPrivateControl(raw, ctlName);
+    if (rc >= 0) rc = snd_mixer_selem_register(raw, nullptr, nullptr);
+    if (rc >= 0) rc = snd_mixer_load(raw);
+    if (rc < 0) return nullptr;
+    return std::make_unique<AlsaMixer>(std::move(mixer));
 }
 
 } // namespace lctune

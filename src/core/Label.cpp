@@ -1,6 +1,6 @@
-#include "platform/Label.h"
+#include "core/Label.h"
 
-#include "platform/Numbers.h"
+#include "core/Numbers.h"
 
 namespace lctune {
 

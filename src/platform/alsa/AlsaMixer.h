@@ -10,6 +10,8 @@
 
 #include <functional>
 
+typedef struct _snd_mixer snd_mixer_t;
+
 namespace lctune {
 
 class AlsaMixerService : public MixerService {
@@ -27,6 +29,8 @@ public:
     static std::string controlNameForPcm(const std::string& pcm);
 
 private:
+    int attachPrivateControl(snd_mixer_t* mixer, const std::string& ctlName) const;
+
     std::function<std::string(int32_t)> pcmName_;
     std::string configText_;
 };

@@ -1,4 +1,4 @@
-#include "platform/Colors.h"
+#include "core/Colors.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "platform/PropertyBag.h"
+#include "core/PropertyBag.h"
 
 #include <gtest/gtest.h>
 

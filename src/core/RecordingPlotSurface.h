@@ -2,7 +2,7 @@
 // A surface that records every primitive in order, with the scale in force when it was drawn.
 // Tests compare the record with hand-computed primitives.
 
-#include "platform/PlotSurface.h"
+#include "core/PlotSurface.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "platform/Numbers.h"
-#include "platform/Colors.h"
-#include "platform/Event.h"
+#include "core/Numbers.h"
+#include "core/Colors.h"
+#include "core/Event.h"
 
 #include <gtest/gtest.h>
 

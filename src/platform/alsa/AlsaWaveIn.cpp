@@ -1,12 +1,12 @@
-#include "platform/AlsaWaveIn.h"
+#include "platform/alsa/AlsaWaveIn.h"
 
-#include <alsa/asoundlib.h>
+#include "platform/alsa/AlsaHandles.h"
 
 #include <cerrno>
 #include <cstdarg>
 #include <cstdlib>
-#include <memory>
 #include <fcntl.h>
+#include <memory>
 #include <unistd.h>
 
 namespace lctune {
@@ -15,45 +15,25 @@ namespace {
 
 void quietHandler(const char*, int, const char*, int, const char*, ...) {}
 
-struct ConfigDeleter {
-    void operator()(snd_config_t* c) const { snd_config_delete(c); }
-};
-using ConfigPtr = std::unique_ptr<snd_config_t, ConfigDeleter>;
-
-// Parses ALSA configuration text into a private tree.
-ConfigPtr loadConfig(const std::string& text, std::string& error) {
-    snd_config_t* top = nullptr;
-    if (snd_config_top(&top) < 0) {
-        error = "cannot create an ALSA configuration";
-        return nullptr;
-    }
-    ConfigPtr config(top);
-    snd_input_t* in = nullptr;
-    if (snd_input_buffer_open(&in, text.data(), static_cast<ssize_t>(text.size())) < 0) {
-        error = "cannot read the ALSA configuration";
-        return nullptr;
-    }
-    const int rc = snd_config_load(top, in);
-    snd_input_close(in);
-    if (rc < 0) {
-        error = std::string("bad ALSA configuration: ") + snd_strerror(rc);
-        return nullptr;
-    }
-    return config;
-}
-
-int openPcm(snd_pcm_t** pcm, const std::string& name, const std::string& configText, int mode,
+int openPcm(alsa::PcmHandle& pcm, const std::string& name, const std::string& configText, int mode,
             std::string& error) {
-    if (configText.empty()) return snd_pcm_open(pcm, name.c_str(), SND_PCM_STREAM_CAPTURE, mode);
-    ConfigPtr config = loadConfig(configText, error);
-    if (!config) return -EINVAL;
-    return snd_pcm_open_lconf(pcm, name.c_str(), SND_PCM_STREAM_CAPTURE, mode, config.get());
+    snd_pcm_t* raw = nullptr;
+    int rc = 0;
+    if (configText.empty()) {
+        rc = snd_pcm_open(&raw, name.c_str(), SND_PCM_STREAM_CAPTURE, mode);
+    } else {
+        alsa::ConfigHandle config = alsa::loadConfig(configText, error);
+        if (!config) return -EINVAL;
+        rc = snd_pcm_open_lconf(&raw, name.c_str(), SND_PCM_STREAM_CAPTURE, mode, config.get());
+    }
+    if (rc >= 0) pcm.reset(raw);
+    return rc;
 }
 
 class AlsaDevice : public QueuedWaveInDevice {
 public:
-    AlsaDevice(snd_pcm_t* pcm, const WaveFormat& format, std::shared_ptr<NotificationTarget> target)
-        : QueuedWaveInDevice(format, std::move(target)), pcm_(pcm) {}
+    AlsaDevice(alsa::PcmHandle pcm, const WaveFormat& format, std::shared_ptr<NotificationTarget> target)
+        : QueuedWaveInDevice(format, std::move(target)), handle_(std::move(pcm)), pcm_(handle_.get()) {}
     ~AlsaDevice() override { shutdown(); }
 
 protected:
@@ -76,7 +56,7 @@ protected:
     void stopSource() override { snd_pcm_drop(pcm_); }
 
     void closeSource() override {
-        if (pcm_) snd_pcm_close(pcm_);
+        handle_.reset();
         pcm_ = nullptr;
     }
 
@@ -88,6 +68,7 @@ private:
         return 0;
     }
 
+    alsa::PcmHandle handle_;
     snd_pcm_t* pcm_;
 };
 
@@ -130,7 +111,7 @@ void AlsaWaveIn::enumerate() {
         if (seen) continue;
         snd_pcm_t* pcm = nullptr;
         if (snd_pcm_open(&pcm, name.c_str(), SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK) >= 0) {
-            snd_pcm_close(pcm);
+            alsa::PcmHandle probe(pcm);
             names_.push_back(name);
         }
     }
@@ -177,23 +158,22 @@ std::unique_ptr<WaveInDevice> AlsaWaveIn::open(int32_t index, const WaveFormat& 
         error = "no notification target";
         return nullptr;
     }
-    snd_pcm_t* pcm = nullptr;
-    int rc = openPcm(&pcm, name, configText_, SND_PCM_NONBLOCK, error);
+    alsa::PcmHandle pcm;
+    int rc = openPcm(pcm, name, configText_, SND_PCM_NONBLOCK, error);
     if (rc < 0) {
         if (error.empty()) error = "cannot open " + name + ": " + snd_strerror(rc);
         return nullptr;
     }
     // Half a second of device buffer rides out a busy user-interface thread; resampling is
     // allowed so a card without the rate still captures at the rate asked for.
-    rc = snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, format.channels,
+    rc = snd_pcm_set_params(pcm.get(), SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, format.channels,
                             format.samplesPerSec, 1, 500000);
     if (rc < 0) {
-        snd_pcm_close(pcm);
         error = "cannot capture from " + name + " at " + std::to_string(format.samplesPerSec) + " Hz with " +
                 std::to_string(format.channels) + " channel(s): " + snd_strerror(rc);
         return nullptr;
     }
-    return std::make_unique<AlsaDevice>(pcm, format, std::move(target));
+    return std::make_unique<AlsaDevice>(std::move(pcm), format, std::move(target));
 }
 
 } // namespace lctune

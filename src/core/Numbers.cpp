@@ -1,4 +1,4 @@
-#include "platform/Numbers.h"
+#include "core/Numbers.h"
 
 #include <array>
 #include <charconv>

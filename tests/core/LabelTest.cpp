@@ -1,5 +1,5 @@
-#include "platform/Label.h"
-#include "platform/RecordingPlotSurface.h"
+#include "core/Label.h"
+#include "core/RecordingPlotSurface.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
 #pragma once
-// The application-wide flags: one instance each, alive for the whole run, never persisted.
+// The application-wide flags: one instance for the whole run, never persisted. The program creates
+// it and hands it to every object that reads or writes a flag.
 
 #include <cstdint>
 
@@ -17,8 +18,5 @@ struct AppFlags {
     /// Set by the exit sequence: the recording window's next unload is final.
     bool unloadForReal = false;
 };
-
-/// The one instance of the running program.
-AppFlags& appFlags();
 
 } // namespace lctune
