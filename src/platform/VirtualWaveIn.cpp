@@ -151,8 +151,7 @@ std::unique_ptr<WaveInDevice> VirtualWaveIn::open(int32_t index, const WaveForma
         error = "no input device " + std::to_string(index);
         return nullptr;
     }
-    if (format.formatTag != 1 || format.bitsPerSample != 16 || format.channels < 1 || format.channels > 2 ||
-        format.samplesPerSec < 1 || !target) {
+    if (!format.isCaptureFormat() || !target) {
         error = "unsupported capture format";
         return nullptr;
     }

@@ -26,6 +26,10 @@ struct WaveFormat {
 
     /// PCM at that rate, channel count and sample width; block align and byte rate follow.
     static WaveFormat pcm(uint32_t rate, uint16_t channels, uint16_t bits);
+    /// True for what every capture device takes: 16-bit PCM, one or two channels, a rate above 0.
+    bool isCaptureFormat() const {
+        return formatTag == 1 && bitsPerSample == 16 && channels >= 1 && channels <= 2 && samplesPerSec >= 1;
+    }
     bool operator==(const WaveFormat&) const = default;
 };
 

@@ -149,8 +149,7 @@ std::unique_ptr<WaveInDevice> AlsaWaveIn::open(int32_t index, const WaveFormat& 
         error = "no input device " + std::to_string(index);
         return nullptr;
     }
-    if (format.formatTag != 1 || format.bitsPerSample != 16 || format.channels < 1 || format.channels > 2 ||
-        format.samplesPerSec < 1) {
+    if (!format.isCaptureFormat()) {
         error = "unsupported capture format";
         return nullptr;
     }
