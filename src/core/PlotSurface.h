@@ -38,6 +38,8 @@ public:
     virtual void rectangle(double x1, double y1, double x2, double y2, uint32_t color) = 0;
     /// Fills the rectangle from (x1, y1) inclusive to (x2, y2) exclusive with a solid colour.
     virtual void fillRect(double x1, double y1, double x2, double y2, uint32_t color) = 0;
+    /// Sets the one pixel at (x, y) to the colour; (x, y) becomes the current point.
+    virtual void point(double x, double y, uint32_t color) = 0;
 
 protected:
     PlotSurface(int32_t pixelWidth, int32_t pixelHeight)
@@ -64,6 +66,7 @@ public:
     void line(double, double, double, double, uint32_t) override {}
     void rectangle(double, double, double, double, uint32_t) override {}
     void fillRect(double, double, double, double, uint32_t) override {}
+    void point(double, double, uint32_t) override {}
 };
 
 } // namespace lctune
