@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -133,11 +134,30 @@ public:
     }
 };
 
+/// Records every box; questions are answered from `answers` (No once they run out).
 class FakeMessageBoxes : public MessageBoxService {
 public:
     std::vector<std::pair<std::string, std::string>> shown;
+    std::vector<std::string> kinds; ///< "warning", "notice" or "question", in order
+    std::deque<bool> answers;
+    /// Runs as each box appears (to look at the program's state at that moment).
+    std::function<void()> onShow;
     void warning(const std::string& title, const std::string& text) override {
+        if (onShow) onShow();
         shown.emplace_back(title, text);
+        kinds.push_back("warning");
+    }
+    void notice(const std::string& title, const std::string& text) override {
+        shown.emplace_back(title, text);
+        kinds.push_back("notice");
+    }
+    bool askYesNo(const std::string& title, const std::string& text) override {
+        shown.emplace_back(title, text);
+        kinds.push_back("question");
+        if (answers.empty()) return false;
+        const bool yes = answers.front();
+        answers.pop_front();
+        return yes;
     }
 };
 

@@ -1,0 +1,101 @@
+// lctune: the tuner and recording program with its windows.
+
+#include "core/AppFlags.h"
+#include "core/Version.h"
+#include "platform/ProgramServices.h"
+#include "platform/SystemAudio.h"
+#include "platform/qt/QtMessageBoxes.h"
+#include "platform/qt/QtMessageLoop.h"
+#include "platform/qt/QtSaveFileDialog.h"
+#include "platform/qt/QtScreenMetrics.h"
+#include "platform/qt/QtSettingsStore.h"
+#include "platform/qt/QtShell.h"
+#include "shell/Program.h"
+#include "shell/ProgramFolders.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QStandardPaths>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+using namespace lctune;
+
+namespace {
+
+const char* kUsage = R"(Usage: lctune
+
+岚川调音器: listens to the sound card, shows the note you play, how far it is from the standard
+pitch and whether it is in tune, and records WAV files through an effects chain.
+
+The program takes no arguments. Settings are kept in ~/.config/岚川工作室/. Without a sound card,
+LCTUNE_INPUT=FILE (an audio file, looped) or LCTUNE_INPUT=tone:FREQ is listened to instead.
+In a terminal without a display, use lctune-analyse --input default.
+
+Options:
+  --help      show this text
+  --version   show the version
+)";
+
+bool writeAll(const char* text) {
+    return std::fputs(text, stdout) >= 0 && std::fflush(stdout) == 0;
+}
+
+// --help and --version as every program answers them; anything else is refused.
+int answerArguments(int argc, char** argv, bool& done) {
+    done = argc > 1;
+    if (argc <= 1) return 0;
+    const std::string first = argv[1];
+    if (argc == 2 && first == "--help") return writeAll(kUsage) ? 0 : 2;
+    if (argc == 2 && first == "--version") return writeAll((std::string("lctune ") + kVersion + "\n").c_str()) ? 0 : 2;
+    std::fprintf(stderr, "lctune: unexpected argument '%s' (the program takes none; see --help)\n", first.c_str());
+    return 2;
+}
+
+bool displayAvailable() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    bool answered = false;
+    const int status = answerArguments(argc, argv, answered);
+    if (answered) return status;
+    if (!displayAvailable()) {
+        std::fprintf(stderr, "lctune: no display to show the tuner on (DISPLAY and WAYLAND_DISPLAY are not set); "
+                             "in a terminal, run: lctune-analyse --input default\n");
+        return 1;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("lctune"));
+    QApplication::setOrganizationName(QString::fromUtf8("岚川工作室"));
+    QtScreenMetrics::installIfNone();
+
+    AppFlags flags;
+    QtMessageLoop loop;
+    QtMessageBoxes messageBoxes;
+    QtSettingsStore settings;
+    QtSaveFileDialog saveDialog;
+    QtShell shell;
+    SystemAudio audio = makeSystemAudio();
+    const ProgramFolders folders =
+        ProgramFolders::find(QCoreApplication::applicationDirPath().toStdString(),
+                             QStandardPaths::writableLocation(QStandardPaths::MusicLocation).toStdString(),
+                             QDir::homePath().toStdString());
+    ProgramServices services{loop,   messageBoxes,  settings, saveDialog,           shell,
+                             *audio.waveIn, *audio.mixers, flags, folders.program, "lctune", folders.recording};
+
+    Program program(services);
+    program.onQuit([] { QCoreApplication::exit(0); });
+    program.loadWindows();
+    program.showTuner();
+    return app.exec();
+}
