@@ -32,6 +32,7 @@ public:
     /// Shows the tuner window; its first activation starts the analysis.
     void showTuner();
 
+    ProgramServices& services() { return services_; }
     录音窗& recordingWindow() { return *recordingWindow_; }
     乐器调音窗& tunerWindow() { return *tunerWindow_; }
     /// The recording box, loaded (hidden) on its first use.

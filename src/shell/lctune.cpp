@@ -10,12 +10,18 @@
 #include "platform/qt/QtScreenMetrics.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "platform/qt/QtShell.h"
+#include "core/Colors.h"
+#include "platform/qt/QtInstanceLock.h"
 #include "shell/Program.h"
+#include "shell/Screenshots.h"
+#include "shell/封面.h"
+#include "tuner/乐器调音窗.h"
 #include "shell/ProgramFolders.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -62,6 +68,25 @@ bool displayAvailable() {
     return false;
 }
 
+// LCTUNE_TEST_RUN_SECONDS=N: the program prints every change of the note (text and ground) on
+// stdout and closes its tuner window after N seconds, as a user would.
+double testRunSeconds() {
+    const char* value = std::getenv("LCTUNE_TEST_RUN_SECONDS");
+    return value ? std::atof(value) : 0.0;
+}
+
+void reportAndCloseAfter(封面& cover, double seconds) {
+    乐器调音窗& tuner = cover.program().tunerWindow();
+    TunerAnalysis& analysis = tuner.analysis();
+    const auto report = [&analysis] {
+        std::printf("音符\t%s\t%s\n", analysis.音符.Text().c_str(), colorHex(analysis.音符.BackColor()).c_str());
+        std::fflush(stdout);
+    };
+    analysis.音符.Change.connect(report);
+    analysis.音符.BackColorChange.connect(report);
+    QTimer::singleShot(static_cast<int>(seconds * 1000), &tuner, [&tuner] { tuner.close(); });
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -81,7 +106,13 @@ int main(int argc, char** argv) {
 
     AppFlags flags;
     QtMessageLoop loop;
-    QtMessageBoxes messageBoxes;
+    QtMessageBoxes screenBoxes;
+    // Driven from outside (tests), the program waits for nobody: every question is answered No
+    // and every message goes to stderr.
+    const double runSeconds = testRunSeconds();
+    const bool driven = runSeconds > 0 || std::getenv("LCTUNE_SCREENSHOTS");
+    ConsoleMessageBox consoleBoxes;
+    MessageBoxService& messageBoxes = driven ? static_cast<MessageBoxService&>(consoleBoxes) : screenBoxes;
     QtSettingsStore settings;
     QtSaveFileDialog saveDialog;
     QtShell shell;
@@ -93,9 +124,14 @@ int main(int argc, char** argv) {
     ProgramServices services{loop,   messageBoxes,  settings, saveDialog,           shell,
                              *audio.waveIn, *audio.mixers, flags, folders.program, "lctune", folders.recording};
 
-    Program program(services);
-    program.onQuit([] { QCoreApplication::exit(0); });
-    program.loadWindows();
-    program.showTuner();
+    QtInstanceLock instanceLock;
+    封面 cover(services, instanceLock);
+    if (!cover.load()) return 1;
+    cover.program().onQuit([] { QCoreApplication::exit(0); });
+    if (const char* folder = std::getenv("LCTUNE_SCREENSHOTS"); folder && *folder)
+        scheduleScreenshots(cover, folder, runSeconds > 0 ? runSeconds : 4.0);
+    else if (runSeconds > 0)
+        reportAndCloseAfter(cover, runSeconds);
+    cover.show();
     return app.exec();
 }
