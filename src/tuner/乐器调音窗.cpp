@@ -457,9 +457,9 @@ void 乐器调音窗::openLink(QLabel* l) {
         return;
     }
     std::string anchor;
-    if (l == 岚川音乐软件包下载) anchor = "#package";
-    if (l == 朗韵电子琴Label) anchor = "#keyboard";
-    if (l == 朗岳交响曲Label) anchor = "#symphony";
+    if (l == 岚川音乐软件包下载) anchor = "#bundle";
+    if (l == 朗韵电子琴Label) anchor = "#langyun";
+    if (l == 朗岳交响曲Label) anchor = "#langyue";
     services_.shell.open(documents + "ZuoPin/ZupPinDongHua.htm" + anchor);
 }
 
