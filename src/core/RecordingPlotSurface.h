@@ -10,7 +10,7 @@
 namespace lctune {
 
 struct PlotOp {
-    enum class Kind { Clear, MoveTo, LineTo, Line, Rectangle, FillRect };
+    enum class Kind { Clear, MoveTo, LineTo, Line, Rectangle, FillRect, Point };
     Kind kind;
     double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     uint32_t color = 0;
@@ -46,6 +46,10 @@ public:
     }
     void fillRect(double x1, double y1, double x2, double y2, uint32_t color) override {
         add(PlotOp::Kind::FillRect, x1, y1, x2, y2, color);
+    }
+    void point(double x, double y, uint32_t color) override {
+        add(PlotOp::Kind::Point, x, y, x, y, color);
+        curX_ = x, curY_ = y;
     }
 
 private:
