@@ -1,8 +1,15 @@
 #pragma once
 // A picture box that plots draw on: the tuner's waveform analysis plot and the signal plots.
 // Coordinates are in scale units: x runs from 0 to scaleWidth() left to right, y from 0 to
-// scaleHeight() top to bottom. A new surface's scale equals its pixel size. Colours are packed
-// R + 256 G + 65536 B. Only the user-interface thread draws.
+// scaleHeight() top to bottom, so a point (x, y) lies at pixel (x * pixelWidth / scaleWidth,
+// y * pixelHeight / scaleHeight), rounded. A new surface's scale equals its pixel size. Colours are
+// packed R + 256 G + 65536 B. Only the user-interface thread draws.
+//
+// Pixels a primitive covers: a line covers its first pixel and not its last (none when both ends
+// fall in one pixel), so that a chain of lineTo draws every joint once and a waveform that ends
+// on the plot's frame leaves the frame whole. A rectangle, filled or outlined, covers the pixels
+// between its corners, the left column and top row included, the right and bottom ones not; its
+// outline is the outermost ring of those pixels.
 
 #include <cstdint>
 
@@ -38,7 +45,7 @@ public:
     virtual void rectangle(double x1, double y1, double x2, double y2, uint32_t color) = 0;
     /// Fills the rectangle from (x1, y1) inclusive to (x2, y2) exclusive with a solid colour.
     virtual void fillRect(double x1, double y1, double x2, double y2, uint32_t color) = 0;
-    /// Sets the one pixel at (x, y) to the colour; (x, y) becomes the current point.
+    /// Sets the one pixel at (x, y) to `color`; (x, y) becomes the current point.
     virtual void point(double x, double y, uint32_t color) = 0;
 
 protected:

@@ -1,8 +1,8 @@
 #pragma once
 // Screen metrics as the windows use them: twips (1/1440 inch) per logical pixel on each axis and
 // the screen size in twips. Widget geometry is designed at 15 twips per pixel (96 DPI); drawing
-// divides by whatever the screen really has. The Qt back-end lives with the widgets; programs
-// and tests without a screen use the fixed metrics.
+// divides by whatever the screen really has. The Qt back-end is in platform/qt/; programs and
+// tests without a screen use the fixed metrics.
 
 namespace lctune {
 

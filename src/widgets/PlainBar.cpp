@@ -16,7 +16,7 @@ PlainBar::PlainBar(bool vertical, QWidget* parent)
 }
 
 int32_t PlainBar::Value() const {
-    return roundToInt32(leadingNumber(值_));
+    return roundToInt32(value_.number());
 }
 
 void PlainBar::Value(int32_t value) {
@@ -24,26 +24,21 @@ void PlainBar::Value(int32_t value) {
 }
 
 void PlainBar::valueText(const std::string& text) {
-    if (text == 值_) return;
-    值_ = text;
-    valueChanged();
+    if (value_.text(text)) valueChanged();
 }
 
+// Setting an end (unlike a value beyond it) moves the other end and the value along with it.
 void PlainBar::max(int32_t value) {
-    max_ = value;
-    if (min_ > max_) min_ = max_;
-    if (Value() > max_) {
-        值_ = numberText(max_);
-    }
+    value_.max(value);
+    if (Min() > value) value_.min(value);
+    if (Value() > value) value_.text(numberText(value));
     valueChanged();
 }
 
 void PlainBar::Min(int32_t value) {
-    min_ = value;
-    if (max_ < min_) max_ = min_;
-    if (Value() < min_) {
-        值_ = numberText(min_);
-    }
+    value_.min(value);
+    if (max() < value) value_.max(value);
+    if (Value() < value) value_.text(numberText(value));
     valueChanged();
 }
 
@@ -57,33 +52,36 @@ void PlainBar::进度条色(uint32_t value) {
     绘控件();
 }
 
+// A widening goes through the end's setter (which keeps Min at or below max and runs this step
+// again for the new range) before this run draws.
 void PlainBar::valueChanged() {
     const int32_t v = Value();
-    if (v > max_) {
+    switch (value_.widenTo(v)) {
+    case BarValue::Widened::Max:
         max(v);
-        redraw();
-        return;
-    }
-    if (v < min_) {
+        break;
+    case BarValue::Widened::Min:
         Min(v);
+        break;
+    case BarValue::Widened::None:
         redraw();
+        if (!value_.emptyRange()) Change();
         return;
     }
     redraw();
-    if (max_ != min_) Change();
 }
 
 void PlainBar::redraw() {
-    if (max_ == 0) return;
+    if (max() == 0) return;
     const double v = Value();
     if (vertical_) {
         const double height = heightTwips();
         红线_.y1 = 白线_.y1 = height - 30;
-        红线_.y2 = height - height * v / max_;
+        红线_.y2 = height - height * v / max();
         白线_.y2 = 红线_.y2 <= 白线_.y1 ? 红线_.y2 : 白线_.y1;
     } else {
         const double width = widthTwips();
-        红线_.x2 = (width - 30) * v / max_;
+        红线_.x2 = (width - 30) * v / max();
         白线_.x2 = 红线_.x2 >= 白线_.x1 ? 红线_.x2 : 白线_.x1;
     }
     绘控件();
@@ -126,13 +124,13 @@ void PlainBar::ReadProperties(const PropertyBag& bag) {
         return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
     };
     if (auto v = bag.tryReadInteger("最大值"))
-        max_ = clamp32(*v);
+        value_.max(clamp32(*v));
     else if (!bag.contains("最大值"))
-        max_ = 32767;
+        value_.max(32767);
     if (auto v = bag.tryReadInteger("最小值"))
-        min_ = clamp32(*v);
+        value_.min(clamp32(*v));
     else if (!bag.contains("最小值"))
-        min_ = 0;
+        value_.min(0);
     if (auto text = bag.readText("值"))
         valueText(*text);
     else
@@ -143,9 +141,9 @@ void PlainBar::ReadProperties(const PropertyBag& bag) {
 }
 
 void PlainBar::WriteProperties(PropertyBag& bag) const {
-    bag.WriteProperty("最大值", int64_t{max_}, int64_t{32767});
-    bag.WriteProperty("最小值", int64_t{min_}, int64_t{0});
-    bag.WriteProperty("值", 值_, std::string("0"));
+    bag.WriteProperty("最大值", int64_t{max()}, int64_t{32767});
+    bag.WriteProperty("最小值", int64_t{Min()}, int64_t{0});
+    bag.WriteProperty("值", value_.text(), std::string("0"));
     bag.WriteColor("背景色", 背景色_, rgb(192, 192, 192));
     bag.WriteColor("进度条色", 红线_.color, rgb(255, 0, 0));
     bag.WriteProperty("需要刷新", 刷新_, false);

@@ -3,6 +3,7 @@
 // Value / max, drawn as a red line of pen 3 with a white line of pen 1 inside it. Min bounds the
 // value but does not offset the bar.
 
+#include "core/BarValue.h"
 #include "core/Event.h"
 #include "widgets/SelfDrawnWidget.h"
 
@@ -15,9 +16,9 @@ class PlainBar : public SelfDrawnWidget {
 public:
     int32_t Value() const;
     void Value(int32_t value);
-    int32_t max() const { return max_; }
+    int32_t max() const { return static_cast<int32_t>(value_.max()); }
     void max(int32_t value);
-    int32_t Min() const { return min_; }
+    int32_t Min() const { return static_cast<int32_t>(value_.min()); }
     void Min(int32_t value);
     uint32_t 背景色() const { return 背景色_; }
     void 背景色(uint32_t value);
@@ -28,7 +29,7 @@ public:
 
     void 绘控件();
 
-    const std::string& valueText() const { return 值_; }
+    const std::string& valueText() const { return value_.text(); }
     void valueText(const std::string& text);
     const LineHolder& redLine() const { return 红线_; }
     const LineHolder& whiteLine() const { return 白线_; }
@@ -48,9 +49,8 @@ private:
     void redraw();
 
     const bool vertical_;
-    std::string 值_ = "0";
-    int32_t max_ = 32767;
-    int32_t min_ = 0;
+    /// The ends are whole numbers; the value is read rounded to one.
+    BarValue value_{"0", 0, 32767};
     uint32_t 背景色_;
     bool 刷新_ = false;
     LineHolder 红线_;

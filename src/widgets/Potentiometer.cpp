@@ -8,8 +8,8 @@
 namespace lctune {
 
 Potentiometer::Potentiometer(const char* defaultValue, QSize fixedSizeTwips, QWidget* parent)
-    : SelfDrawnWidget(parent), defaultValue_(defaultValue), fixedSize_(fixedSizeTwips), 值_(defaultValue),
-      背景色_(rgb(0, 192, 192)) {
+    : SelfDrawnWidget(parent), defaultValue_(defaultValue), fixedSize_(fixedSizeTwips),
+      value_(defaultValue, 0, 100), 背景色_(rgb(0, 192, 192)) {
     hoverTimer_.setInterval(100);
     QObject::connect(&hoverTimer_, &QTimer::timeout, this, [this] {
         鼠标位置检测与响应();
@@ -26,7 +26,7 @@ float Potentiometer::Value() const {
 }
 
 double Potentiometer::number() const {
-    return leadingNumber(值_);
+    return value_.number();
 }
 
 void Potentiometer::Value(float value) {
@@ -34,8 +34,7 @@ void Potentiometer::Value(float value) {
 }
 
 void Potentiometer::valueText(const std::string& text) {
-    if (text == 值_) return;
-    值_ = text;
+    if (!value_.text(text)) return;
     update();
     valueChanged();
 }
@@ -49,12 +48,12 @@ void Potentiometer::Min(double value) {
 }
 
 void Potentiometer::storeMax(double value) {
-    max_ = value;
+    value_.max(value);
     valueChanged();
 }
 
 void Potentiometer::storeMin(double value) {
-    min_ = value;
+    value_.min(value);
     valueChanged();
 }
 
@@ -69,20 +68,14 @@ void Potentiometer::显示数值(bool value) {
     valueChanged();
 }
 
+// A widening runs the whole step again for the new range before this run draws.
 void Potentiometer::valueChanged() {
-    const double v = number();
-    // Widening keeps the exact value, so that the inner run finds it inside the range.
-    if (v > max_) {
-        storeMax(v);
+    if (value_.widenTo(number()) != BarValue::Widened::None) {
+        valueChanged();
         redraw();
         return;
     }
-    if (v < min_) {
-        storeMin(v);
-        redraw();
-        return;
-    }
-    if (min_ == max_) return;
+    if (value_.emptyRange()) return;
     redraw();
     Change();
 }
@@ -101,7 +94,7 @@ void Potentiometer::paintValueText(QPainter& painter, const TwipsRect& area) con
     painter.setFont(font());
     painter.setPen(Qt::white);
     painter.drawText(QRectF(area.left / px, area.top / py, area.width / px, area.height / py),
-                     Qt::AlignHCenter | Qt::AlignTop, QString::fromStdString(值_));
+                     Qt::AlignHCenter | Qt::AlignTop, QString::fromStdString(value_.text()));
 }
 
 void Potentiometer::onResized() {
@@ -128,7 +121,7 @@ void Potentiometer::mouseMoveEvent(QMouseEvent* event) {
     鼠标位置检测与响应();
     hoverTimer_.stop();
     hoverTimer_.start();
-    if (event->buttons() == Qt::LeftButton && min_ != max_) {
+    if (event->buttons() == Qt::LeftButton && !value_.emptyRange()) {
         drag(event->position().x() * twipsPerPixelX(), event->position().y() * twipsPerPixelY());
     }
     MouseMove();
@@ -141,9 +134,9 @@ void Potentiometer::mouseReleaseEvent(QMouseEvent*) {
 void Potentiometer::ReadProperties(const PropertyBag& bag) {
     背景色(bag.ReadColor("背景色", rgb(0, 192, 192)));
     显示数值(bag.ReadProperty("显示数值", true));
-    max_ = bag.ReadProperty("最大值", 100.0);
-    min_ = bag.ReadProperty("最小值", 0.0);
-    值_ = bag.ReadProperty("值", defaultValue_);
+    value_.max(bag.ReadProperty("最大值", 100.0));
+    value_.min(bag.ReadProperty("最小值", 0.0));
+    value_.text(bag.ReadProperty("值", defaultValue_));
     update();
     valueChanged();
 }
@@ -151,9 +144,9 @@ void Potentiometer::ReadProperties(const PropertyBag& bag) {
 void Potentiometer::WriteProperties(PropertyBag& bag) const {
     bag.WriteColor("背景色", 背景色_, rgb(0, 192, 192));
     bag.WriteProperty("显示数值", 显示数字选择_, true);
-    bag.WriteProperty("最大值", max_, 100.0);
-    bag.WriteProperty("最小值", min_, 0.0);
-    bag.WriteProperty("值", 值_, defaultValue_);
+    bag.WriteProperty("最大值", value_.max(), 100.0);
+    bag.WriteProperty("最小值", value_.min(), 0.0);
+    bag.WriteProperty("值", value_.text(), defaultValue_);
 }
 
 } // namespace lctune

@@ -3,6 +3,7 @@
 // outside it, the property bag, hover polling (the widget lights up while the pointer is over it)
 // and the host events. The fader and the knob add their drawing and their drag.
 
+#include "core/BarValue.h"
 #include "core/Event.h"
 #include "widgets/SelfDrawnWidget.h"
 
@@ -16,9 +17,9 @@ class Potentiometer : public SelfDrawnWidget {
 public:
     float Value() const;
     void Value(float value);
-    double max() const { return max_; }
+    double max() const { return value_.max(); }
     void max(double value);
-    double Min() const { return min_; }
+    double Min() const { return value_.min(); }
     void Min(double value);
     uint32_t 背景色() const { return 背景色_; }
     void 背景色(uint32_t value);
@@ -28,7 +29,7 @@ public:
     /// Checks whether the pointer is still inside; outside, the widget returns to its normal look.
     void 鼠标位置检测与响应();
 
-    const std::string& valueText() const { return 值_; }
+    const std::string& valueText() const { return value_.text(); }
     void valueText(const std::string& text);
     bool hovered() const { return hover_; }
     /// Position fraction of the last computed position: 0 at Min, 1 at max.
@@ -55,6 +56,7 @@ protected:
 
     void valueChanged();
     double number() const;
+    const BarValue& barValue() const { return value_; }
     void setFraction(double f) { fraction_ = f; }
     /// Paints the value text in white, centred in `area` (twips), when it is shown.
     void paintValueText(QPainter& painter, const TwipsRect& area) const;
@@ -71,9 +73,7 @@ private:
 
     const std::string defaultValue_;
     const QSize fixedSize_;
-    std::string 值_;
-    double max_ = 100;
-    double min_ = 0;
+    BarValue value_;
     uint32_t 背景色_;
     bool 显示数字选择_ = true;
     bool hover_ = false;

@@ -3,13 +3,12 @@
 #include "core/Colors.h"
 #include "core/Numbers.h"
 #include "platform/ScreenMetrics.h"
-#include "widgets/QtScreenMetrics.h"
+#include "platform/qt/QtColors.h"
+#include "platform/qt/QtScreenMetrics.h"
 
-#include <QApplication>
 #include <QBuffer>
 #include <QCursor>
 #include <QPaintEvent>
-#include <QPalette>
 
 #include <charconv>
 #include <cmath>
@@ -53,25 +52,7 @@ void SelfDrawnWidget::resizeTwips(double width, double height) {
 }
 
 QColor SelfDrawnWidget::qColor(uint32_t packed) {
-    if (isSystemColor(packed)) {
-        const QPalette palette = QApplication::palette();
-        switch (packed & 0xFFu) {
-        case 5:
-            return palette.color(QPalette::Base);
-        case 8:
-            return palette.color(QPalette::Text);
-        case 15:
-            return palette.color(QPalette::Button);
-        case 17:
-            return palette.color(QPalette::Disabled, QPalette::ButtonText);
-        case 18:
-            return palette.color(QPalette::ButtonText);
-        default:
-            return palette.color(QPalette::Window);
-        }
-    }
-    return QColor(static_cast<int>(redOf(packed)), static_cast<int>(greenOf(packed)),
-                  static_cast<int>(blueOf(packed)));
+    return qColorOf(packed);
 }
 
 QPoint SelfDrawnWidget::pointerPosition() {

@@ -39,7 +39,7 @@ constexpr double kTextHeight = 225;
 }
 
 float 可调水平进度条::Value() const {
-    return static_cast<float>(leadingNumber(值_));
+    return static_cast<float>(value_.number());
 }
 
 void 可调水平进度条::Value(float value) {
@@ -47,9 +47,7 @@ void 可调水平进度条::Value(float value) {
 }
 
 void 可调水平进度条::valueText(const std::string& text) {
-    if (text == 值_) return;
-    值_ = text;
-    valueChanged();
+    if (value_.text(text)) valueChanged();
 }
 
 void 可调水平进度条::max(double value) {
@@ -61,13 +59,13 @@ void 可调水平进度条::Min(double value) {
 }
 
 void 可调水平进度条::storeMax(double value) {
-    max_ = value;
+    value_.max(value);
     lastKnob_ = 0;
     valueChanged();
 }
 
 void 可调水平进度条::storeMin(double value) {
-    min_ = value;
+    value_.min(value);
     valueChanged();
 }
 
@@ -86,7 +84,7 @@ void 可调水平进度条::背景色(uint32_t value) {
 
 void 可调水平进度条::显示数值(bool value) {
     显示数字选择_ = value;
-    setShownText(value ? 值_ : std::string());
+    setShownText(value ? value_.text() : std::string());
 }
 
 void 可调水平进度条::setShownText(const std::string& text) {
@@ -95,27 +93,18 @@ void 可调水平进度条::setShownText(const std::string& text) {
     update();
 }
 
+// A widening runs the whole step again for the new range before this run draws.
 void 可调水平进度条::valueChanged() {
     Change();
-    const double v = leadingNumber(值_);
-    // Widening keeps the exact value: narrowed to single precision a large value could stay
-    // above the new end and widen again without end.
-    if (v > max_) {
-        storeMax(v);
-        绘控件();
-        return;
-    }
-    if (v < min_) {
-        storeMin(v);
-        绘控件();
-        return;
-    }
-    if (min_ == max_) {
+    const BarValue::Widened widened = value_.widenTo(value_.number());
+    if (widened == BarValue::Widened::Max) lastKnob_ = 0;
+    if (widened != BarValue::Widened::None) {
+        valueChanged();
         绘控件();
         return;
     }
     绘控件();
-    setShownText(显示数字选择_ ? 值_ : std::string());
+    if (!value_.emptyRange()) setShownText(显示数字选择_ ? value_.text() : std::string());
 }
 
 void 可调水平进度条::layOut() {
@@ -147,9 +136,8 @@ void 可调水平进度条::无条件绘控件() {
 }
 
 void 可调水平进度条::绘控件() {
-    if (min_ == max_) return;
-    const double v = leadingNumber(值_);
-    const double f = (v - min_) / (max_ - min_);
+    if (value_.emptyRange()) return;
+    const double f = value_.fraction(value_.number());
     fraction_ = f;
     const double textWidth = 显示值Rect_.width;
     const double p = 60 + f * (textWidth - 120);
@@ -198,11 +186,11 @@ void 可调水平进度条::paintOverlay(QPainter& painter) {
 }
 
 void 可调水平进度条::step(int direction) {
-    const double v = leadingNumber(值_);
+    const double v = value_.number();
     if (direction == -1) {
-        if (v - 1 >= min_) Value(static_cast<float>(v - 1));
+        if (v - 1 >= value_.min()) Value(static_cast<float>(v - 1));
     } else {
-        if (v + 1 <= max_) Value(static_cast<float>(v + 1));
+        if (v + 1 <= value_.max()) Value(static_cast<float>(v + 1));
     }
 }
 
@@ -267,7 +255,7 @@ void 可调水平进度条::mouseMoveEvent(QMouseEvent* event) {
         const double width = 显示值Rect_.width;
         localX = std::clamp(localX, 60.0, width - 60);
         const double f = (localX - 60) / (width - 120);
-        valueText(numberText(roundHalfEven(min_ + f * (max_ - min_))));
+        valueText(numberText(value_.valueAt(f)));
     }
     MouseMove(button, shift, static_cast<float>(localX), static_cast<float>(y - at.top));
 }
@@ -296,9 +284,9 @@ void 可调水平进度条::ReadProperties(const PropertyBag& bag) {
     进度条色(bag.ReadColor("进度条色", rgb(255, 0, 0)));
     背景色(bag.ReadColor("背景色", rgb(192, 192, 192)));
     显示数值(bag.ReadProperty("显示数值", true));
-    max_ = bag.ReadProperty("最大值", 100.0);
-    min_ = bag.ReadProperty("最小值", 0.0);
-    值_ = bag.ReadProperty("值", std::string("0"));
+    value_.max(bag.ReadProperty("最大值", 100.0));
+    value_.min(bag.ReadProperty("最小值", 0.0));
+    value_.text(bag.ReadProperty("值", std::string("0")));
     valueChanged();
 }
 
@@ -306,9 +294,9 @@ void 可调水平进度条::WriteProperties(PropertyBag& bag) const {
     bag.WriteColor("进度条色", 粗线_.color, rgb(255, 0, 0));
     bag.WriteColor("背景色", 背景色_, rgb(192, 192, 192));
     bag.WriteProperty("显示数值", 显示数字选择_, true);
-    bag.WriteProperty("最大值", max_, 100.0);
-    bag.WriteProperty("最小值", min_, 0.0);
-    bag.WriteProperty("值", 值_, std::string("0"));
+    bag.WriteProperty("最大值", value_.max(), 100.0);
+    bag.WriteProperty("最小值", value_.min(), 0.0);
+    bag.WriteProperty("值", value_.text(), std::string("0"));
 }
 
 } // namespace lctune

@@ -6,6 +6,7 @@
 //
 // Geometry is in twips (designed at 15 per pixel); the height is always 285 twips.
 
+#include "core/BarValue.h"
 #include "core/Event.h"
 #include "widgets/SelfDrawnWidget.h"
 
@@ -22,9 +23,9 @@ public:
 
     float Value() const;
     void Value(float value);
-    double max() const { return max_; }
+    double max() const { return value_.max(); }
     void max(double value);
-    double Min() const { return min_; }
+    double Min() const { return value_.min(); }
     void Min(double value);
     uint32_t 进度条色() const { return 粗线_.color; }
     void 进度条色(uint32_t value);
@@ -41,7 +42,7 @@ public:
     void WriteProperties(PropertyBag& bag) const override;
 
     /// The value text (element 值) and the text shown across the track (显示值).
-    const std::string& valueText() const { return 值_; }
+    const std::string& valueText() const { return value_.text(); }
     void valueText(const std::string& text);
     const std::string& shownText() const { return 显示值_; }
     /// The drag area (显示值) in twips of the widget.
@@ -80,9 +81,7 @@ private:
     Element elementAt(double xTwips, double yTwips) const;
     TwipsRect rectOf(Element element) const;
 
-    std::string 值_ = "0";
-    double max_ = 100;
-    double min_ = 0;
+    BarValue value_{"0", 0, 100};
     uint32_t 背景色_;
     bool 显示数字选择_ = true;
     std::string 显示值_ = "0";

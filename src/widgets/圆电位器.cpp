@@ -20,7 +20,7 @@ constexpr double kDegree = std::numbers::pi / 180.0;
 
 void 圆电位器::由一个值旋转圆电位器(double value) {
     const double D = 45 + 270 * (value - Min()) / (max() - Min());
-    setFraction((value - Min()) / (max() - Min()));
+    setFraction(barValue().fraction(value));
     度数_ = D;
     if (D >= 45 && D <= 315) {
         白线_.x2 = 白线_.x1 - kLength * std::sin(D * kDegree);
@@ -29,7 +29,7 @@ void 圆电位器::由一个值旋转圆电位器(double value) {
 }
 
 void 圆电位器::绘控件() {
-    if (Min() != max()) 由一个值旋转圆电位器(number());
+    if (!barValue().emptyRange()) 由一个值旋转圆电位器(number());
     clearSurface(背景色());
     QPainter painter = beginSurface();
     painter.drawImage(QPoint(0, 0), artwork::knobFace(hovered(), scale()));
@@ -57,7 +57,7 @@ void 圆电位器::drag(double x, double y) {
         弧度_ = a * kDegree;
     }
     度数_ = D;
-    valueText(numberText(roundHalfEven(Min() + (D - 45) / 270 * (max() - Min()))));
+    valueText(numberText(barValue().valueAt((D - 45) / 270)));
 }
 
 void 圆电位器::paintOverlay(QPainter& painter) {

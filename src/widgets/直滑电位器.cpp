@@ -22,8 +22,7 @@ constexpr double kKnobLeft = 45;
 }
 
 void 直滑电位器::redraw() {
-    const double v = number();
-    const double f = (v - Min()) / (max() - Min());
+    const double f = barValue().fraction(number());
     setFraction(f);
     position_ = 150 + f * (H - 300);
     if (position_ >= 150 && position_ <= H - 150) 绘控件();
@@ -59,7 +58,7 @@ void 直滑电位器::hoverEnded() {
 void 直滑电位器::drag(double, double y) {
     y = std::clamp(y, 150.0, H - 150);
     const double f = 1 - (y - 150) / (H - 300);
-    valueText(numberText(roundHalfEven(Min() + f * (max() - Min()))));
+    valueText(numberText(barValue().valueAt(f)));
 }
 
 void 直滑电位器::paintOverlay(QPainter& painter) {

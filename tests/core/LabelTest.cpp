@@ -48,4 +48,8 @@ TEST(RecordingPlotSurface, RecordsPrimitivesWithTheScaleInForce) {
     EXPECT_EQ(s.ops()[0].scaleWidth, 300);
     EXPECT_EQ(s.ops()[2].scaleWidth, 5119);
     EXPECT_EQ(s.ops()[2], (PlotOp{PlotOp::Kind::LineTo, 1, 2, 3, 4, 9, 5119, 100}));
+    s.point(5, 6, 8);
+    s.lineTo(7, 8);
+    EXPECT_EQ(s.ops()[4], (PlotOp{PlotOp::Kind::LineTo, 5, 6, 7, 8, 9, 5119, 100}))
+        << "a point is the current point";
 }

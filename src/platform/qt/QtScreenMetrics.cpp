@@ -1,4 +1,4 @@
-#include "widgets/QtScreenMetrics.h"
+#include "platform/qt/QtScreenMetrics.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,0 +1,70 @@
+#pragma once
+// A plot surface on a retained QImage: what the plots draw stays in the picture until they draw
+// over it, and a picture widget shows it (PictureBox). Coordinates stay logical pixels (mapped
+// from scale units); the picture itself may hold `scale` device pixels per logical pixel, so that
+// a plot on a screen with a device pixel ratio of 2 is drawn at the screen's own resolution.
+//
+// Pixels follow PlotSurface: a line covers its first pixel and not its last; rectangles cover
+// their left and top edges and not their right and bottom ones. Lines, outlines and points are one
+// logical pixel thick (`scale` device pixels), placed to the nearest device pixel. The pixels are
+// written directly (Bresenham lines, row fills) rather than through QPainter: the rules hold
+// exactly at every scale, which QPainter's rasteriser does not promise, and the tuner's 5120 short
+// segments a tick take well under half of QPainter's time (bench_plots). User-interface thread
+// only.
+
+#include "core/PlotSurface.h"
+
+#include <QImage>
+
+#include <cstdint>
+#include <limits>
+
+namespace lctune {
+
+class QImagePlotSurface : public PlotSurface {
+public:
+    /// A picture of pixelWidth x pixelHeight logical pixels at `scale` (1 or more) device pixels
+    /// per logical pixel, filled with the background colour (black).
+    QImagePlotSurface(int32_t pixelWidth, int32_t pixelHeight, int scale = 1);
+
+    /// The picture: pixelWidth * scale x pixelHeight * scale device pixels, its device pixel ratio
+    /// set to the scale (so QPainter::drawImage shows it at its logical size). Format RGB32.
+    const QImage& image() const { return image_; }
+    int scale() const { return scale_; }
+    /// Draws at `scale` from now on; the picture so far is carried over, resized.
+    void setScale(int scale);
+    /// Rises whenever a primitive changed pixels of the picture (and when the scale changes).
+    uint64_t changeCount() const { return changes_; }
+
+    void clear() override;
+    void moveTo(double x, double y) override;
+    void lineTo(double x, double y) override;
+    void line(double x1, double y1, double x2, double y2, uint32_t color) override;
+    void rectangle(double x1, double y1, double x2, double y2, uint32_t color) override;
+    void fillRect(double x1, double y1, double x2, double y2, uint32_t color) override;
+    void point(double x, double y, uint32_t color) override;
+
+private:
+    /// Device pixels per scale unit (infinite or NaN when the scale is 0: nothing is drawn).
+    double devicePerUnitX();
+    double devicePerUnitY();
+    /// Fills device pixels [left, right) x [top, bottom), clipped to the picture.
+    bool fillDevice(double left, double top, double right, double bottom, uint32_t rgb);
+    bool drawLine(double x1, double y1, double x2, double y2, uint32_t color);
+    void changed(bool anything) {
+        if (anything) ++changes_;
+    }
+
+    QImage image_;
+    int scale_;
+    uint64_t changes_ = 0;
+    double currentX_ = 0;
+    double currentY_ = 0;
+    /// The scale the factors were worked out for (NaN: not yet).
+    double unitsX_ = std::numeric_limits<double>::quiet_NaN();
+    double unitsY_ = std::numeric_limits<double>::quiet_NaN();
+    double perUnitX_ = 0;
+    double perUnitY_ = 0;
+};
+
+} // namespace lctune

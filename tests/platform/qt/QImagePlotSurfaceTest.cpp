@@ -1,0 +1,157 @@
+#include "platform/qt/QImagePlotSurface.h"
+#include "core/Colors.h"
+#include "dsp/clsDraw.h"
+#include "platform/qt/PictureBox.h"
+#include "support/TestSupport.h"
+
+#include <QCoreApplication>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <map>
+#include <string>
+
+using namespace lctune;
+
+namespace {
+
+constexpr uint32_t kRed = rgb(255, 0, 0), kGreen = rgb(0, 255, 0), kBlue = rgb(0, 0, 255);
+constexpr uint32_t kWhite = rgb(255, 255, 255), kYellow = rgb(255, 255, 0);
+
+// The picture as rows of letters, one per device pixel: '.' black, R G B W Y, '?' anything else.
+std::string art(const QImage& image) {
+    const std::map<QRgb, char> letters{{qRgb(0, 0, 0), '.'},       {qRgb(255, 0, 0), 'R'},
+                                       {qRgb(0, 255, 0), 'G'},     {qRgb(0, 0, 255), 'B'},
+                                       {qRgb(255, 255, 255), 'W'}, {qRgb(255, 255, 0), 'Y'}};
+    std::string rows;
+    for (int y = 0; y < image.height(); ++y) {
+        rows += '\n';
+        for (int x = 0; x < image.width(); ++x) {
+            const auto it = letters.find(image.pixel(x, y));
+            rows += it == letters.end() ? '?' : it->second;
+        }
+    }
+    return rows;
+}
+
+// Axis-aligned primitives, the same in logical pixels at every scale.
+void drawSquareThings(PlotSurface& s) {
+    s.clear();
+    s.fillRect(1, 1, 4, 3, kRed);
+    s.line(6, 1, 10, 1, kGreen);
+    s.line(11, 0, 11, 0, kGreen);
+    s.rectangle(0, 4, 5, 8, kWhite);
+    s.point(2, 5, kYellow);
+    s.point(10, 6, kYellow);
+    s.drawColor(kBlue);
+    s.lineTo(10, 3);
+    s.scaleWidth(24);
+    s.scaleHeight(16);
+    s.fillRect(24, 16, 20, 14, kRed);
+    s.scaleWidth(12);
+    s.scaleHeight(8);
+}
+
+} // namespace
+
+TEST(QImagePlotSurface, PrimitivesCoverTheirFirstPixelsAndNotTheirLast) {
+    QImagePlotSurface s(12, 8);
+    s.backColor(kBlue);
+    s.clear();
+    EXPECT_EQ(s.image().pixel(11, 7), qRgb(0, 0, 255)) << "clear fills with the background colour";
+    s.backColor(0);
+    drawSquareThings(s);
+    s.moveTo(6, 3);
+    s.lineTo(9, 6);
+    EXPECT_EQ(art(s.image()), R"(
+............
+.RRR..GGGG..
+.RRR........
+......B.....
+WWWWW..B..B.
+W.Y.W...B.B.
+W...W.....B.
+WWWWW.....RR)");
+}
+
+TEST(QImagePlotSurface, AtScaleTwoEachLogicalPixelIsTwoByTwoDevicePixels) {
+    QImagePlotSurface one(12, 8), two(12, 8, 2);
+    drawSquareThings(one);
+    drawSquareThings(two);
+    EXPECT_EQ(two.image().size(), QSize(24, 16));
+    EXPECT_EQ(two.image().devicePixelRatio(), 2.0);
+    EXPECT_EQ(art(two.image()), art(one.image().scaled(24, 16)));
+
+    one.setScale(2);
+    EXPECT_EQ(art(one.image()), art(two.image())) << "a new scale keeps the picture";
+}
+
+TEST(QImagePlotSurface, LinesFarOutsideAreCutToThePictureAndNonsenseDrawsNothing) {
+    QImagePlotSurface s(12, 8);
+    const uint64_t start = s.changeCount();
+    s.line(-1e12, 2, 1e12, 2, kWhite);
+    EXPECT_EQ(art(s.image()).substr(1 + 2 * 13, 12), "WWWWWWWWWWWW");
+    EXPECT_EQ(s.changeCount(), start + 1);
+
+    s.moveTo(3, 3);
+    s.line(20, 20, 30, 30, kWhite);
+    s.fillRect(-5, -5, 0, 8, kWhite);
+    s.line(std::nan(""), 1, 5, 1, kWhite);
+    s.scaleWidth(0);
+    s.point(1, 1, kWhite);
+    s.fillRect(0, 0, 12, 8, kWhite);
+    EXPECT_EQ(s.changeCount(), start + 1) << "nothing reached a pixel";
+}
+
+TEST(QImagePlotSurface, TheWaveformPlotEndsInsideItsFrame) {
+    QImagePlotSurface picture(300, 100);
+    picture.backColor(rgb(0, 64, 0));
+    clsDraw draw;
+    draw.DrawAmplitudes(lctune::test::sine(441, 88200, 30000, 5120), picture);
+    const QImage& image = picture.image();
+    for (int y = 0; y < 100; ++y)
+        ASSERT_EQ(image.pixel(299, y), qRgb(0, 0, 0)) << "right edge of the frame at row " << y;
+    for (int x = 0; x < 300; ++x)
+        ASSERT_EQ(image.pixel(x, 99), qRgb(0, 0, 0)) << "bottom edge of the frame at column " << x;
+    EXPECT_EQ(image.pixel(298, 50), qRgb(192, 255, 192)) << "the wave runs up to the frame";
+}
+
+TEST(PictureBox, RepaintsOnlyWhenItsSurfaceChangedSinceTheLastPaint) {
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) ++paints;
+            return false;
+        }
+    } counter;
+    PictureBox box(40, 20);
+    box.installEventFilter(&counter);
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    QTest::qWait(20);
+    const int shown = counter.paints;
+
+    box.refresh();
+    box.surface().moveTo(3, 3);
+    box.refresh();
+    QTest::qWait(20);
+    EXPECT_EQ(counter.paints, shown) << "nothing was drawn";
+
+    box.surface().fillRect(0, 0, 10, 10, kRed);
+    box.surface().line(0, 15, 40, 15, kGreen);
+    box.refresh();
+    box.refresh();
+    QTest::qWait(20);
+    EXPECT_EQ(counter.paints, shown + 1);
+    box.refresh();
+    QTest::qWait(20);
+    EXPECT_EQ(counter.paints, shown + 1) << "already shown";
+
+    const QImage seen = box.grab().toImage();
+    EXPECT_EQ(seen.pixel(5, 5), qRgb(255, 0, 0));
+    EXPECT_EQ(seen.pixel(39, 15), qRgb(0, 255, 0));
+}
