@@ -16,14 +16,14 @@ namespace lctune {
 namespace {
 constexpr int kFaderTop = 26;
 constexpr double kFaderWidthTwips = 285;
-constexpr int kLabelWidth = 40;
+constexpr int kLabelWidth = 38;
 constexpr QRect kCurve{400, 26, 232, 128};
 } // namespace
 
 均衡器板::均衡器板(QWidget* parent, clsDSP& effects, AppFlags& flags)
     : QGroupBox(QString::fromUtf8("均衡器："), parent), effects_(effects), flags_(flags) {
     lbl12DB = new QLabel(QString::fromUtf8("[-12;12] dB"), this);
-    picEQAmp = new PictureBox(this, kCurve.width(), kCurve.height(), rgb(24, 31, 44));
+    picEQAmp = new PictureBox(kCurve.width(), kCurve.height(), rgb(24, 31, 44), this);
     picEQAmp->move(kCurve.topLeft());
     均衡器复位 = new LCButton(this);
     均衡器复位->Caption("复位");
@@ -41,7 +41,7 @@ void 均衡器板::addBand(int32_t index) {
     fader->Change.connect([this, index] { sldEQ_Change(index); });
     auto* label = new QLabel(this);
     QFont small = label->font();
-    small.setPixelSize(11);
+    small.setPixelSize(10);
     label->setFont(small);
     label->resize(kLabelWidth, 16);
     sldEQ.push_back(fader);
@@ -100,6 +100,11 @@ void 均衡器板::绘均衡曲线(PictureBox& picture) const {
         values[i] = sldEQ[i]->Value();
     lctune::绘均衡曲线(picture.surface(), values, sldEQ[0]->max());
     picture.refresh();
+}
+
+void 均衡器板::addCurve(PictureBox* picture) {
+    otherCurves_.push_back(picture);
+    绘均衡曲线(*picture);
 }
 
 void 均衡器板::redrawCurves() {

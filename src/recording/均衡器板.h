@@ -39,8 +39,8 @@ public:
     void 绘均衡曲线(PictureBox& picture) const;
     /// Draws both curves: this panel's, then the others (the tuner window's).
     void redrawCurves();
-    /// Another picture that shows the same curve.
-    void addCurve(PictureBox* picture) { otherCurves_.push_back(picture); }
+    /// Another picture that shows the same curve, drawn at once.
+    void addCurve(PictureBox* picture);
 
     std::vector<直滑电位器*> sldEQ;
     std::vector<QLabel*> lblEQID;

@@ -9,9 +9,11 @@
 #include "tuner/乐器调音窗.h"
 #include "widgets/LCButton.h"
 #include "widgets/可调水平进度条.h"
+#include "widgets/复选框控件.h"
 #include "widgets/小圆按钮.h"
 #include "widgets/框架.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -46,9 +48,10 @@ QImage symbol(bool record) {
 
 } // namespace
 
-录音框::录音框(ProgramServices& services, 录音窗& recordingWindow, 乐器调音窗& tuner, std::function<WId()> coverHandle)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), services_(services), recordingWindow_(recordingWindow),
-      tuner_(tuner), coverHandle_(std::move(coverHandle)) {
+录音框::录音框(ProgramServices& services, 录音窗& recordingWindow, 乐器调音窗& tuner,
+               std::function<WId()> coverHandle)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), services_(services),
+      recordingWindow_(recordingWindow), tuner_(tuner), coverHandle_(std::move(coverHandle)) {
     setWindowTitle(QString::fromUtf8("录音框"));
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, QColor(0, 64, 64));
@@ -82,7 +85,8 @@ void 录音框::load() {
 
     SettingsStore& store = services_.settings;
     store.write(kStudioApplication, "录音棚衔接参数", "录音框_hwnd", std::to_string(winId()));
-    store.write(kStudioApplication, "录音棚衔接参数", "封面_hwnd", std::to_string(coverHandle_ ? coverHandle_() : 0));
+    store.write(kStudioApplication, "录音棚衔接参数", "封面_hwnd",
+                std::to_string(coverHandle_ ? coverHandle_() : 0));
 }
 
 void 录音框::录音按钮_Click() {
@@ -105,9 +109,8 @@ void 录音框::startSequence() {
     RecordingRequest request;
     request.rate = w.sampleRate();
     request.channels = static_cast<int16_t>(w.chkStereo->Value() + 1);
-    request.output =
-        EncoderWAV::outputFormatFromSettings(w.cboSamplerate->currentText().toStdString(), w.chkStereo->Value(),
-                                             w.位数16->isChecked());
+    request.output = EncoderWAV::outputFormatFromSettings(w.cboSamplerate->currentText().toStdString(),
+                                                          w.chkStereo->Value(), w.位数16->isChecked());
     request.path = w.txtFile->text().toStdString();
     switch (w.hub().startRecording(request)) {
     case StartResult::Started:
@@ -121,7 +124,8 @@ void 录音框::startSequence() {
         services_.messageBoxes.warning(kTitle, "无法初始化编码器!");
         return;
     case StartResult::CaptureFailed:
-        services_.messageBoxes.warning(kTitle, "不能启动录音功能!请确认您的声卡是全双工的，如果不是请升级声卡或主板。");
+        services_.messageBoxes.warning(
+            kTitle, "不能启动录音功能!请确认您的声卡是全双工的，如果不是请升级声卡或主板。");
         return;
     }
     w.hide();
@@ -151,13 +155,15 @@ void 录音框::deviceLost(const std::string& reason) {
 void 录音框::mousePressEvent(QMouseEvent* e) {
     dragFrom_ = QPoint();
     if (e->button() == Qt::LeftButton) {
-        if (!windowHandle() || !windowHandle()->startSystemMove()) dragFrom_ = e->globalPosition().toPoint() - pos();
+        if (!windowHandle() || !windowHandle()->startSystemMove())
+            dragFrom_ = e->globalPosition().toPoint() - pos();
     }
     QWidget::mousePressEvent(e);
 }
 
 void 录音框::mouseMoveEvent(QMouseEvent* e) {
-    if ((e->buttons() & Qt::LeftButton) && !dragFrom_.isNull()) move(e->globalPosition().toPoint() - dragFrom_);
+    if ((e->buttons() & Qt::LeftButton) && !dragFrom_.isNull())
+        move(e->globalPosition().toPoint() - dragFrom_);
     QWidget::mouseMoveEvent(e);
 }
 

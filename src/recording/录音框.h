@@ -29,7 +29,8 @@ public:
     static constexpr const char* kRecording = "停止录音";
 
     /// `coverHandle` gives the cover's window handle for the published link keys.
-    录音框(ProgramServices& services, 录音窗& recordingWindow, 乐器调音窗& tuner, std::function<WId()> coverHandle);
+    录音框(ProgramServices& services, 录音窗& recordingWindow, 乐器调音窗& tuner,
+           std::function<WId()> coverHandle);
 
     /// Lays out the box over the screen, then publishes the two window handles.
     void load();

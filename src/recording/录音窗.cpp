@@ -11,6 +11,7 @@
 #include "widgets/LCButton.h"
 #include "widgets/可调水平进度条.h"
 #include "widgets/复选框控件.h"
+#include "widgets/直滑电位器.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -62,8 +63,8 @@ QLabel* caption(QWidget* parent, const char* text, const QRect& at) {
     base.setPixelSize(13);
     setFont(base);
 
-    hub_ = std::make_unique<CaptureHub>(services_.waveIn, services_.mixers, services_.loop, services_.messageBoxes,
-                                        services_.flags);
+    hub_ = std::make_unique<CaptureHub>(services_.waveIn, services_.mixers, services_.loop,
+                                        services_.messageBoxes, services_.flags);
     buildInput();
     buildOutput();
     buildEffects();
@@ -129,7 +130,8 @@ void 录音窗::buildEffects() {
     frmEffects->setGeometry(8, 182, 644, 54);
     const char* names[] = {"回声", "周相移动", "放大器", "均衡器"};
     for (int i = 0; i < 4; ++i)
-        chkFX[static_cast<size_t>(i)] = checkBox(frmEffects, names[i], QRect(12 + i * 96, 24, 90, 20), i == 3 ? 1 : 0);
+        chkFX[static_cast<size_t>(i)] =
+            checkBox(frmEffects, names[i], QRect(12 + i * 96, 24, 90, 20), i == 3 ? 1 : 0);
     自动电平控制 = checkBox(frmEffects, "自动电平控制（ALC）", QRect(420, 24, 200, 20), 1);
 }
 
@@ -144,8 +146,9 @@ void 录音窗::connectControls() {
         hub_->stereo(chkStereo->Value() == 1);
         if (loaded_) hub_->effects().Channels(static_cast<int16_t>(chkStereo->Value() + 1));
     });
-    QObject::connect(txtFile, &QLineEdit::textChanged, this,
-                     [this](const QString& text) { txtFile->setCursorPosition(static_cast<int>(text.size())); });
+    QObject::connect(txtFile, &QLineEdit::textChanged, this, [this](const QString& text) {
+        txtFile->setCursorPosition(static_cast<int>(text.size()));
+    });
     浏览->Click.connect(guard([this] { 浏览_Click(); }));
     默认值->Click.connect(guard([this] { 默认值_Click(); }));
     for (int32_t i = 0; i < 4; ++i)
@@ -225,7 +228,8 @@ void 录音窗::浏览_Click() {
     const std::string filter = encoder.Encoder_Description() + " (" + pattern + ")|" + pattern;
     const QString name = QString::fromStdString(services_.saveDialog.askSaveFileName(filter, true));
     if (name.isEmpty()) return;
-    txtFile->setText(name.right(4).toLower() != QStringLiteral(".wav") ? name + QStringLiteral(".wav") : name);
+    txtFile->setText(name.right(4).toLower() != QStringLiteral(".wav") ? name + QStringLiteral(".wav")
+                                                                       : name);
 }
 
 void 录音窗::默认值_Click() {
@@ -246,7 +250,10 @@ void 录音窗::chkFX_Click(int32_t index) {
 void 录音窗::SetFormEnabled(bool enabled) {
     frmOut->setEnabled(enabled);
     frmInp->setEnabled(enabled);
+    // The self-drawn controls inside keep a look of their own.
     chkStereo->Enabled(enabled);
+    浏览->Enabled(enabled);
+    默认值->Enabled(enabled);
 }
 
 void 录音窗::绘均衡曲线(PictureBox& picture) const {
@@ -273,8 +280,8 @@ void 录音窗::打开参数() {
     chkFX_Click(3);
 
     // A device that is no longer listed is passed over.
-    const int found = 设备->findText(QString::fromStdString(readSetting("设备", 设备->currentText().toStdString())),
-                                     Qt::MatchExactly);
+    const int found = 设备->findText(
+        QString::fromStdString(readSetting("设备", 设备->currentText().toStdString())), Qt::MatchExactly);
     if (found >= 0) {
         设备->setCurrentIndex(found);
         设备_Click();

@@ -27,6 +27,7 @@ class LCButton;
 class 乐器调音窗;
 class 均衡器板;
 class 复选框控件;
+class PictureBox;
 
 /// What the recording window uses of the windows around it.
 class RecordingWindowLinks {

@@ -39,7 +39,8 @@ void Program::showTuner() {
 
 录音框& Program::recordingBox() {
     if (!recordingBox_) {
-        recordingBox_ = std::make_unique<录音框>(services_, *recordingWindow_, loadTunerWindow(), coverHandle);
+        recordingBox_ =
+            std::make_unique<录音框>(services_, *recordingWindow_, loadTunerWindow(), coverHandle);
         recordingBox_->load();
     }
     return *recordingBox_;

@@ -26,7 +26,8 @@ ProgramFolders ProgramFolders::find(const std::string& executableFolder, const s
     ProgramFolders f;
     const fs::path exe(executableFolder);
     const fs::path installed = exe.parent_path() / "share" / "lctune";
-    f.program = holdsDocuments(exe) || !holdsDocuments(installed) ? exe.string() : installed.lexically_normal().string();
+    f.program = holdsDocuments(exe) || !holdsDocuments(installed) ? exe.string()
+                                                                  : installed.lexically_normal().string();
     if (writableFolder(f.program))
         f.recording = f.program;
     else if (writableFolder(music))

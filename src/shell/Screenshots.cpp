@@ -45,7 +45,8 @@ void scheduleScreenshots(封面& cover, const std::string& folder, double tuneSe
         cover.program().recordingWindow().hide();
         if (作品动画窗* works = cover.worksWindow()) {
             works->resize(works->width(), 600);
-            works->navigate(QString::fromStdString(cover.program().services().programFolder + "/LCTUNE/LCTUNE.htm"));
+            works->navigate(
+                QString::fromStdString(cover.program().services().programFolder + "/LCTUNE/LCTUNE.htm"));
         }
     });
     at(t + 1.0, [&cover, folder] {

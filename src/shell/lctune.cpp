@@ -1,22 +1,22 @@
 // lctune: the tuner and recording program with its windows.
 
 #include "core/AppFlags.h"
+#include "core/Colors.h"
 #include "core/Version.h"
 #include "platform/ProgramServices.h"
 #include "platform/SystemAudio.h"
+#include "platform/qt/QtInstanceLock.h"
 #include "platform/qt/QtMessageBoxes.h"
 #include "platform/qt/QtMessageLoop.h"
 #include "platform/qt/QtSaveFileDialog.h"
 #include "platform/qt/QtScreenMetrics.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "platform/qt/QtShell.h"
-#include "core/Colors.h"
-#include "platform/qt/QtInstanceLock.h"
 #include "shell/Program.h"
+#include "shell/ProgramFolders.h"
 #include "shell/Screenshots.h"
 #include "shell/封面.h"
 #include "tuner/乐器调音窗.h"
-#include "shell/ProgramFolders.h"
 
 #include <QApplication>
 #include <QDir>
@@ -55,8 +55,10 @@ int answerArguments(int argc, char** argv, bool& done) {
     if (argc <= 1) return 0;
     const std::string first = argv[1];
     if (argc == 2 && first == "--help") return writeAll(kUsage) ? 0 : 2;
-    if (argc == 2 && first == "--version") return writeAll((std::string("lctune ") + kVersion + "\n").c_str()) ? 0 : 2;
-    std::fprintf(stderr, "lctune: unexpected argument '%s' (the program takes none; see --help)\n", first.c_str());
+    if (argc == 2 && first == "--version")
+        return writeAll((std::string("lctune ") + kVersion + "\n").c_str()) ? 0 : 2;
+    std::fprintf(stderr, "lctune: unexpected argument '%s' (the program takes none; see --help)\n",
+                 first.c_str());
     return 2;
 }
 
@@ -79,7 +81,8 @@ void reportAndCloseAfter(封面& cover, double seconds) {
     乐器调音窗& tuner = cover.program().tunerWindow();
     TunerAnalysis& analysis = tuner.analysis();
     const auto report = [&analysis] {
-        std::printf("音符\t%s\t%s\n", analysis.音符.Text().c_str(), colorHex(analysis.音符.BackColor()).c_str());
+        std::printf("音符\t%s\t%s\n", analysis.音符.Text().c_str(),
+                    colorHex(analysis.音符.BackColor()).c_str());
         std::fflush(stdout);
     };
     analysis.音符.Change.connect(report);
@@ -94,8 +97,9 @@ int main(int argc, char** argv) {
     const int status = answerArguments(argc, argv, answered);
     if (answered) return status;
     if (!displayAvailable()) {
-        std::fprintf(stderr, "lctune: no display to show the tuner on (DISPLAY and WAYLAND_DISPLAY are not set); "
-                             "in a terminal, run: lctune-analyse --input default\n");
+        std::fprintf(stderr,
+                     "lctune: no display to show the tuner on (DISPLAY and WAYLAND_DISPLAY are not set); "
+                     "in a terminal, run: lctune-analyse --input default\n");
         return 1;
     }
 
@@ -121,8 +125,9 @@ int main(int argc, char** argv) {
         ProgramFolders::find(QCoreApplication::applicationDirPath().toStdString(),
                              QStandardPaths::writableLocation(QStandardPaths::MusicLocation).toStdString(),
                              QDir::homePath().toStdString());
-    ProgramServices services{loop,   messageBoxes,  settings, saveDialog,           shell,
-                             *audio.waveIn, *audio.mixers, flags, folders.program, "lctune", folders.recording};
+    ProgramServices services{
+        loop,  messageBoxes,    settings, saveDialog,       shell, *audio.waveIn, *audio.mixers,
+        flags, folders.program, "lctune", folders.recording};
 
     QtInstanceLock instanceLock;
     封面 cover(services, instanceLock);

@@ -78,6 +78,7 @@ void 作品动画窗::navigate(const QString& address) {
     setWindowTitle(QString::fromUtf8(kWorking));
     timTimer.start();
     const QUrl url = address.contains(QStringLiteral("://")) ? QUrl(address) : QUrl::fromLocalFile(address);
+    if (cboAddress->currentText() != address) cboAddress->setEditText(address);
     brwWebBrowser->setSource(url);
     busy_ = false;
 }
@@ -126,7 +127,8 @@ bool 作品动画窗::event(QEvent* e) {
         brwWebBrowser->resize(width() + static_cast<int>(std::lround(220.0 / p)), brwWebBrowser->height());
     } else if (e->type() == QEvent::Resize) {
         cboAddress->setGeometry(0, 0, width(), kAddressHeight);
-        brwWebBrowser->setGeometry(0, kAddressHeight, brwWebBrowser->width() > width() ? brwWebBrowser->width() : width(),
+        brwWebBrowser->setGeometry(0, kAddressHeight,
+                                   brwWebBrowser->width() > width() ? brwWebBrowser->width() : width(),
                                    std::max(0, height() - kAddressHeight));
     }
     return QWidget::event(e);

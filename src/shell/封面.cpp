@@ -6,6 +6,7 @@
 #include "shell/Program.h"
 #include "shell/作品动画窗.h"
 #include "shell/公用参数.h"
+#include "widgets/Emblem.h"
 #include "widgets/LCButton.h"
 
 #include <QLabel>
@@ -24,7 +25,8 @@ namespace {
 constexpr int kWidth = 420;
 constexpr int kHeight = 260;
 
-QLabel* text(QWidget* parent, const QString& content, const QRect& at, const QColor& colour, int pixels, bool bold) {
+QLabel* text(QWidget* parent, const QString& content, const QRect& at, const QColor& colour, int pixels,
+             bool bold) {
     auto* l = new QLabel(content, parent);
     l->setGeometry(at);
     QPalette p = l->palette();
@@ -40,7 +42,8 @@ QLabel* text(QWidget* parent, const QString& content, const QRect& at, const QCo
 } // namespace
 
 封面::封面(ProgramServices& services, InstanceLock& instanceLock)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), services_(services), instanceLock_(instanceLock) {
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), services_(services),
+      instanceLock_(instanceLock) {
     setWindowTitle(QString::fromUtf8("岚川调音器"));
     setFixedSize(kWidth, kHeight);
     QPalette palette = this->palette();
@@ -52,10 +55,14 @@ QLabel* text(QWidget* parent, const QString& content, const QRect& at, const QCo
     setMask(QRegion(card.toFillPolygon().toPolygon()));
 
     text(this, QString::fromUtf8("岚川调音器"), QRect(32, 52, 360, 64), Qt::white, 48, true);
-    text(this, QString::fromUtf8("听音 · 辨音 · 调音 · 录音"), QRect(36, 120, 360, 24), QColor(210, 240, 240), 16, false);
+    text(this, QString::fromUtf8("听音 · 辨音 · 调音 · 录音"), QRect(36, 120, 360, 24), QColor(210, 240, 240),
+         16, false);
     版本名称 = text(this, QString(), QRect(36, 160, 300, 24), QColor(255, 40, 40), 16, true);
-    webAddress = text(this, QString::fromUtf8("岚川工作室 · 作品一览"), QRect(36, 210, 300, 22), Qt::white, 14,
-                      false);
+    auto* emblem = new QLabel(this);
+    emblem->setGeometry(300, 96, 96, 96);
+    emblem->setPixmap(studioEmblem(96, 96, devicePixelRatioF()));
+    webAddress =
+        text(this, QString::fromUtf8("岚川工作室 · 作品一览"), QRect(36, 210, 300, 22), Qt::white, 14, false);
     webAddress->setCursor(Qt::PointingHandCursor);
     webAddress->installEventFilter(this);
     退出 = new LCButton(this);
@@ -84,7 +91,8 @@ bool 封面::load() {
     }
     program_->loadWindows();
     // A count that is not a number counts as no earlier run.
-    runCount_ = static_cast<int32_t>(services_.settings.readInteger(kStudioApplication, "参数", "运行次数", 0));
+    runCount_ =
+        static_cast<int32_t>(services_.settings.readInteger(kStudioApplication, "参数", "运行次数", 0));
     services_.settings.write(kStudioApplication, "参数", "运行次数", std::to_string(int64_t{runCount_} + 1));
     if (runCount_ == 0) askFirstRunQuestions();
     版本名称->setText(QString::fromStdString(Program::versionText()));
@@ -96,7 +104,8 @@ bool 封面::load() {
 
 void 封面::askFirstRunQuestions() {
     const std::string documents = services_.programFolder + "/LCTUNE/";
-    if (services_.messageBoxes.askYesNo(kApplicationTitle, kAskManual)) services_.shell.open(documents + "LCTUNE.htm");
+    if (services_.messageBoxes.askYesNo(kApplicationTitle, kAskManual))
+        services_.shell.open(documents + "LCTUNE.htm");
     if (services_.messageBoxes.askYesNo(kApplicationTitle, kAskWebSite))
         services_.shell.open(documents + "ZuoPin/ZupPinDongHua.htm");
 }
@@ -114,8 +123,9 @@ void 封面::publishProgramFolder() {
 
 void 封面::centre() {
     const ScreenMetrics& m = ScreenMetrics::current();
-    move(static_cast<int>((m.screenWidthTwips() - width() * m.twipsPerPixelX()) / 2.0 / m.twipsPerPixelX()),
-         static_cast<int>((m.screenHeightTwips() - height() * m.twipsPerPixelY()) / 2.0 / m.twipsPerPixelY()));
+    move(
+        static_cast<int>((m.screenWidthTwips() - width() * m.twipsPerPixelX()) / 2.0 / m.twipsPerPixelX()),
+        static_cast<int>((m.screenHeightTwips() - height() * m.twipsPerPixelY()) / 2.0 / m.twipsPerPixelY()));
 }
 
 void 封面::handOver() {
@@ -148,7 +158,8 @@ void 封面::showWorksWindow(const QRect& geometry) {
 bool 封面::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate || e->type() == QEvent::Show) {
         const bool handled = QWidget::event(e);
-        if (!handedOver_) QTimer::singleShot(0, this, [this] { guarded(services_.messageBoxes, [this] { handOver(); }); });
+        if (!handedOver_)
+            QTimer::singleShot(0, this, [this] { guarded(services_.messageBoxes, [this] { handOver(); }); });
         return handled;
     }
     return QWidget::event(e);
@@ -170,7 +181,8 @@ void 封面::mousePressEvent(QMouseEvent* e) {
 }
 
 void 封面::mouseMoveEvent(QMouseEvent* e) {
-    if ((e->buttons() & Qt::LeftButton) && !dragFrom_.isNull()) move(e->globalPosition().toPoint() - dragFrom_);
+    if ((e->buttons() & Qt::LeftButton) && !dragFrom_.isNull())
+        move(e->globalPosition().toPoint() - dragFrom_);
     QWidget::mouseMoveEvent(e);
 }
 

@@ -5,6 +5,7 @@
 #include "platform/HandlerGuard.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/qt/PictureBox.h"
+#include "widgets/Emblem.h"
 #include "widgets/LCButton.h"
 #include "widgets/可调水平进度条.h"
 #include "widgets/复选框控件.h"
@@ -15,8 +16,6 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPainterPath>
 
 namespace lctune {
 
@@ -65,6 +64,23 @@ void paintText(QWidget* w, uint32_t text) {
     w->setPalette(p);
 }
 
+// A bevel of six-pixel strips, in the window's deeper teal.
+void thinBevel(框架* frame) {
+    frame->上边框宽度(90);
+    frame->下边框宽度(90);
+    frame->左边框宽度(90);
+    frame->右边框宽度(90);
+    frame->边框色(kDeepTeal);
+}
+
+// The plain frames: a thin light border with the title on it.
+void plainFrame(QGroupBox* box) {
+    box->setStyleSheet(
+        QStringLiteral("QGroupBox { border: 1px solid rgba(255,255,255,70); border-radius: 4px;"
+                       " margin-top: 10px; color: white; }"
+                       "QGroupBox::title { subcontrol-origin: margin; left: 10px; padding: 0 4px; }"));
+}
+
 QFont sizedFont(const QFont& base, int pixels, bool bold) {
     QFont f = base;
     f.setPixelSize(pixels);
@@ -77,33 +93,6 @@ QLabel* label(QWidget* parent, const char* text, const QRect& at, uint32_t textC
     l->setGeometry(at);
     paintText(l, textColour);
     return l;
-}
-
-// A tuning fork over three staff lines: the window's emblem.
-QPixmap emblem(int width, int height, qreal ratio) {
-    QPixmap pixmap(QSize(width, height) * ratio);
-    pixmap.setDevicePixelRatio(ratio);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(255, 255, 255, 90), 1.5));
-    for (int i = 0; i < 3; ++i)
-        p.drawLine(QPointF(4, 18 + 14 * i), QPointF(width - 4, 18 + 14 * i));
-    QPainterPath fork;
-    const qreal cx = width / 2.0;
-    fork.moveTo(cx - 10, 6);
-    fork.lineTo(cx - 10, 36);
-    fork.quadTo(cx - 10, 46, cx, 46);
-    fork.quadTo(cx + 10, 46, cx + 10, 36);
-    fork.lineTo(cx + 10, 6);
-    fork.moveTo(cx, 46);
-    fork.lineTo(cx, height - 6);
-    p.setPen(QPen(QColor(250, 226, 140), 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.drawPath(fork);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(250, 226, 140));
-    p.drawEllipse(QPointF(cx, height - 8), 5, 5);
-    return pixmap;
 }
 
 } // namespace
@@ -156,7 +145,7 @@ private:
 void 乐器调音窗::buildDisplays() {
     框架1 = new 框架(this);
     框架1->setGeometry(kDisplayFrame);
-    框架1->边框色(kDeepTeal);
+    thinBevel(框架1);
 
     音符 = label(this, "A  (6)", kNote);
     音符->setFont(sizedFont(font(), 84, true));
@@ -171,7 +160,8 @@ void 乐器调音窗::buildDisplays() {
     label(standardGround, "标准频率", QRect(12, 0, 120, kStandard.height()), rgb(90, 90, 80));
     // The shadow lies 60 twips (4 pixels) under the green text.
     频率阴影 = label(standardGround, "440HZ", QRect(0, 4, kStandard.width(), kStandard.height() - 4), kBlack);
-    标准频率 = label(standardGround, "440HZ", QRect(0, 0, kStandard.width(), kStandard.height() - 4), kStandardText);
+    标准频率 =
+        label(standardGround, "440HZ", QRect(0, 0, kStandard.width(), kStandard.height() - 4), kStandardText);
     for (QLabel* l : {频率阴影, 标准频率}) {
         l->setFont(sizedFont(font(), 30, true));
         l->setAlignment(Qt::AlignCenter);
@@ -183,7 +173,9 @@ void 乐器调音窗::buildDisplays() {
     放大器DB值 = label(this, "0dB", QRect(536, kStatusY, 86, 30));
     提示->setFont(sizedFont(font(), 15, true));
     for (QLabel* l : {统计次数label, 放大系数显示, 放大器DB值})
-        l->setToolTip(QString::fromUtf8(l == 统计次数label ? "统计次数" : l == 放大系数显示 ? "放大系数" : "放大器"));
+        l->setToolTip(QString::fromUtf8(l == 统计次数label  ? "统计次数"
+                                        : l == 放大系数显示 ? "放大系数"
+                                                            : "放大器"));
 
     电平表1 = new 电平表(this);
     电平表1->move(kNeedle);
@@ -191,27 +183,27 @@ void 乐器调音窗::buildDisplays() {
 
 void 乐器调音窗::buildPlots() {
     label(this, "左:", QRect(12, kLevelY, 24, 20));
-    picVUL = new PictureBox(this, 428, 14, kPlotGround);
+    picVUL = new PictureBox(428, 14, kPlotGround, this);
     picVUL->move(36, kLevelY + 3);
     label(this, "右:", QRect(496, kLevelY, 24, 20));
-    picVUR = new PictureBox(this, 428, 14, kPlotGround);
+    picVUR = new PictureBox(428, 14, kPlotGround, this);
     picVUR->move(520, kLevelY + 3);
 
     label(this, "波形分析：", QRect(12, kPlotsY - 22, 120, 20));
-    Picture2 = new PictureBox(this, 440, kPlotHeight, kPlotGround);
+    Picture2 = new PictureBox(440, kPlotHeight, kPlotGround, this);
     Picture2->move(12, kPlotsY);
     label(this, "波形", QRect(462, kPlotsY - 22, 120, 20));
-    picAmpl = new PictureBox(this, 250, kPlotHeight, kPlotGround);
+    picAmpl = new PictureBox(250, kPlotHeight, kPlotGround, this);
     picAmpl->move(462, kPlotsY);
     label(this, "频谱", QRect(722, kPlotsY - 22, 120, 20));
-    picFreq = new PictureBox(this, 250, kPlotHeight, kPlotGround);
+    picFreq = new PictureBox(250, kPlotHeight, kPlotGround, this);
     picFreq->move(722, kPlotsY);
 }
 
 void 乐器调音窗::buildDetectorFrame() {
     Frame1 = new QGroupBox(QString::fromUtf8("参数设置："), this);
     Frame1->setGeometry(8, kFramesY, 486, kFramesHeight);
-    paintText(Frame1, kWhite);
+    plainFrame(Frame1);
     struct Row {
         const char* caption;
         可调水平进度条** bar;
@@ -254,7 +246,7 @@ void 乐器调音窗::buildDetectorFrame() {
 void 乐器调音窗::buildSourceFrame() {
     Frame2 = new QGroupBox(QString::fromUtf8("信号源："), this);
     Frame2->setGeometry(502, kFramesY, 296, kFramesHeight);
-    paintText(Frame2, kWhite);
+    plainFrame(Frame2);
     label(Frame2, "音量:", QRect(12, 28, 50, 20));
     音量 = new 可调水平进度条(Frame2);
     音量->setGeometry(62, 28, 222, 19);
@@ -278,14 +270,14 @@ void 乐器调音窗::buildSourceFrame() {
     启用均衡->ForeColor(kWhite);
     启用均衡->Caption("启用均衡");
     启用均衡->Value(0);
-    picEQAmp = new PictureBox(Frame2, 184, 51, rgb(24, 31, 44));
+    picEQAmp = new PictureBox(184, 51, rgb(24, 31, 44), Frame2);
     picEQAmp->move(100, 128);
 }
 
 void 乐器调音窗::buildButtonsAndLinks() {
     框架3 = new 框架(this);
     框架3->setGeometry(806, kFramesY + 6, 166, kFramesHeight - 6);
-    框架3->边框色(kDeepTeal);
+    thinBevel(框架3);
     开始 = new LCButton(this);
     开始->setGeometry(822, kFramesY + 22, 134, 40);
     开始->Caption("开始");
@@ -296,7 +288,7 @@ void 乐器调音窗::buildButtonsAndLinks() {
         b->setFont(sizedFont(font(), 16, true));
     Image1 = new QLabel(this);
     Image1->setGeometry(841, kFramesY + 120, 96, 64);
-    Image1->setPixmap(emblem(96, 64, devicePixelRatioF()));
+    Image1->setPixmap(studioEmblem(96, 64, devicePixelRatioF()));
 
     Frame4 = new QWidget(this);
     Frame4->setGeometry(8, kLinksY, 964, 28);

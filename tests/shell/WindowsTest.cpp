@@ -162,7 +162,8 @@ TEST_F(Windows, AWriteErrorStopsTheRecordingBeforeTheMessage) {
     fake.boxes.onShow = [&] { stoppedFirst = !capturing() && box().录音按钮->Caption() == "开始录音"; };
     deliver(pattern(5120, 3));
     ASSERT_EQ(fake.boxes.shown.size(), 1u);
-    EXPECT_EQ(fake.boxes.shown[0], std::make_pair(std::string("岚川调音器"), std::string(CaptureHub::kWriteError)));
+    EXPECT_EQ(fake.boxes.shown[0],
+              std::make_pair(std::string("岚川调音器"), std::string(CaptureHub::kWriteError)));
     EXPECT_TRUE(stoppedFirst);
 }
 
@@ -176,7 +177,8 @@ TEST_F(Windows, FailedStartsSayWhyAndLeaveTheBoxIdle) {
     rec().txtFile->setText(QString::fromStdString((dir / "x.wav").string()));
     fake.waveIn.log.failOpen = true;
     press();
-    EXPECT_EQ(fake.boxes.shown.back().second, "不能启动录音功能!请确认您的声卡是全双工的，如果不是请升级声卡或主板。");
+    EXPECT_EQ(fake.boxes.shown.back().second,
+              "不能启动录音功能!请确认您的声卡是全双工的，如果不是请升级声卡或主板。");
     EXPECT_TRUE(rec().frmOut->isEnabled());
 }
 
@@ -195,12 +197,14 @@ TEST_F(Windows, SampleRateBoxTakesFiveDigitsAndRefusesRatesTheEffectsCannotRun) 
         rec().cboSamplerate->setEditText(QString::fromUtf8(bad));
         rec().cboSamplerate_Click();
         ASSERT_EQ(fake.boxes.shown.size(), 1u) << bad;
-        EXPECT_EQ(fake.boxes.shown[0], std::make_pair(std::string("岚川调音器"), std::string("invalid samplerate")));
+        EXPECT_EQ(fake.boxes.shown[0],
+                  std::make_pair(std::string("岚川调音器"), std::string("invalid samplerate")));
         EXPECT_EQ(rec().hub().effects().samplerate(), 88200) << "the rate in force stays";
 
         rec().txtFile->setText(QString::fromStdString((dir / "bad.wav").string()));
         press();
-        EXPECT_EQ(fake.boxes.shown.back(), std::make_pair(std::string("提示"), std::string("invalid samplerate")));
+        EXPECT_EQ(fake.boxes.shown.back(),
+                  std::make_pair(std::string("提示"), std::string("invalid samplerate")));
         EXPECT_FALSE(capturing());
         EXPECT_FALSE(fs::exists(dir / "bad.wav"));
     }
@@ -235,7 +239,8 @@ TEST_F(Windows, DeviceThatCannotBeSelectedIsReported) {
     rec().设备->setCurrentIndex(1);
     rec().设备_Click();
     ASSERT_EQ(fake.boxes.shown.size(), 1u);
-    EXPECT_EQ(fake.boxes.shown[0], std::make_pair(std::string("岚川调音器"), std::string("Couldn't select device!")));
+    EXPECT_EQ(fake.boxes.shown[0],
+              std::make_pair(std::string("岚川调音器"), std::string("Couldn't select device!")));
 }
 
 TEST_F(Windows, SettingsAreSavedOnCloseAndRestoredAtTheNextStart) {
@@ -264,8 +269,11 @@ TEST_F(Windows, SettingsAreSavedOnCloseAndRestoredAtTheNextStart) {
     EXPECT_FALSE(fake.flags.eqFlat);
 
     // A hand-edited file: what is not a value the window could have stored reads as the default.
-    for (const auto& [key, value] : std::vector<std::pair<const char*, const char*>>{
-             {"启用均衡器", "yes"}, {"均衡器_2", "loud"}, {"均衡器_4", "40"}, {"设备", "gone"}, {"Left", "x"}})
+    for (const auto& [key, value] : std::vector<std::pair<const char*, const char*>>{{"启用均衡器", "yes"},
+                                                                                     {"均衡器_2", "loud"},
+                                                                                     {"均衡器_4", "40"},
+                                                                                     {"设备", "gone"},
+                                                                                     {"Left", "x"}})
         fake.settings.write("lctune", "录音窗", key, value);
     program.reset();
     start();
@@ -319,7 +327,8 @@ TEST_F(Windows, TheTickDrawsTheLevelsAndRunsTheAnalysisWhileTuning) {
     const QImage left = tuner().picVULBox().surface().image(), right = tuner().picVURBox().surface().image();
     EXPECT_NE(left, before);
     // The left bar reaches far, the right one barely starts.
-    EXPECT_NE(left.pixel(left.width() / 2, left.height() / 2), right.pixel(right.width() / 2, right.height() / 2));
+    EXPECT_NE(left.pixel(left.width() / 2, left.height() / 2),
+              right.pixel(right.width() / 2, right.height() / 2));
     EXPECT_EQ(tuner().提示->text().toStdString(), tuner().analysis().提示.Text());
 }
 

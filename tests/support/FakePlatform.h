@@ -58,8 +58,8 @@ struct FakeServices {
     FakeSaveDialog saveDialog;
     FakeShell shell;
     AppFlags flags;
-    ProgramServices services{loop, boxes, settings, saveDialog, shell, waveIn, mixers, flags, "/opt/lctune",
-                             "lctune", "/tmp"};
+    ProgramServices services{loop,   boxes, settings,      saveDialog, shell, waveIn,
+                             mixers, flags, "/opt/lctune", "lctune",   "/tmp"};
 };
 
 } // namespace lctune::fake

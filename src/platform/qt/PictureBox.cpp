@@ -14,6 +14,12 @@ PictureBox::PictureBox(int32_t width, int32_t height, QWidget* parent)
     surface_.setScale(wantedScale());
 }
 
+PictureBox::PictureBox(int32_t width, int32_t height, uint32_t background, QWidget* parent)
+    : PictureBox(width, height, parent) {
+    surface_.backColor(background);
+    surface_.clear();
+}
+
 int PictureBox::wantedScale() const {
     return std::max(1, static_cast<int>(std::ceil(devicePixelRatioF() - 1e-6)));
 }

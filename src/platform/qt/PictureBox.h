@@ -23,6 +23,8 @@ public:
     /// A picture of width x height logical pixels, drawn at the screen's device pixel ratio
     /// (rounded up to a whole number).
     PictureBox(int32_t width, int32_t height, QWidget* parent = nullptr);
+    /// The same, cleared to a background colour (packed R + 256 G + 65536 B).
+    PictureBox(int32_t width, int32_t height, uint32_t background, QWidget* parent);
 
     QImagePlotSurface& surface() { return surface_; }
     const QImagePlotSurface& surface() const { return surface_; }
