@@ -12,6 +12,7 @@
 #include "platform/qt/QtScreenMetrics.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "platform/qt/QtShell.h"
+#include "recording/录音窗.h"
 #include "shell/Program.h"
 #include "shell/ProgramFolders.h"
 #include "shell/Screenshots.h"
@@ -23,9 +24,12 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <optional>
 
 using namespace lctune;
 
@@ -70,19 +74,28 @@ bool displayAvailable() {
     return false;
 }
 
-// LCTUNE_TEST_RUN_SECONDS=N: the program prints every change of the note (text and ground) on
-// stdout and closes its tuner window after N seconds, as a user would.
+// LCTUNE_TEST_RUN_SECONDS=N: the program prints every change of the note on stdout (its text,
+// its ground and the seconds since the first captured sound) and closes its tuner window after N
+// seconds, as a user would.
 double testRunSeconds() {
     const char* value = std::getenv("LCTUNE_TEST_RUN_SECONDS");
     return value ? std::atof(value) : 0.0;
 }
 
 void reportAndCloseAfter(封面& cover, double seconds) {
+    using Clock = std::chrono::steady_clock;
     乐器调音窗& tuner = cover.program().tunerWindow();
     TunerAnalysis& analysis = tuner.analysis();
-    const auto report = [&analysis] {
-        std::printf("音符\t%s\t%s\n", analysis.音符.Text().c_str(),
-                    colorHex(analysis.音符.BackColor()).c_str());
+    auto firstSound = std::make_shared<std::optional<Clock::time_point>>();
+    cover.program().recordingWindow().hub().BlockProcessed.connect(
+        [firstSound](std::span<const int16_t>, int32_t) {
+            if (!*firstSound) *firstSound = Clock::now();
+        });
+    const auto report = [&analysis, firstSound] {
+        const double since =
+            *firstSound ? std::chrono::duration<double>(Clock::now() - **firstSound).count() : -1.0;
+        std::printf("音符\t%s\t%s\t%.3f\n", analysis.音符.Text().c_str(),
+                    colorHex(analysis.音符.BackColor()).c_str(), since);
         std::fflush(stdout);
     };
     analysis.音符.Change.connect(report);

@@ -30,12 +30,15 @@ inline std::string slurp(const std::string& path) {
     return ss.str();
 }
 
-/// args is a shell-ready argument string (quote paths with shellQuote).
-inline ToolResult runTool(const std::string& tool, const std::string& args) {
+/// args is a shell-ready argument string (quote paths with shellQuote); `environment` is put
+/// before the program as `env` takes it ("A=1 -u B").
+inline ToolResult runTool(const std::string& tool, const std::string& args,
+                          const std::string& environment = "") {
     char dir[] = "/tmp/lctune-tool-XXXXXX";
     const std::string tmp = mkdtemp(dir) ? dir : "/tmp";
     const std::string outPath = tmp + "/out", errPath = tmp + "/err";
-    const std::string cmd = shellQuote(std::string(LCTUNE_TOOLS_DIR) + "/" + tool) + " " + args + " >" +
+    const std::string cmd = (environment.empty() ? std::string() : "env " + environment + " ") +
+                            shellQuote(std::string(LCTUNE_TOOLS_DIR) + "/" + tool) + " " + args + " >" +
                             shellQuote(outPath) + " 2>" + shellQuote(errPath) + " </dev/null";
     ToolResult r;
     const int rc = std::system(cmd.c_str());

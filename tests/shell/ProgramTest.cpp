@@ -1,0 +1,137 @@
+// The program itself, started as a user starts it and driven only from outside: its arguments,
+// a desktop without a display, a second copy, and whole runs that tune a recording and the sound
+// server and end through the tuner window's close.
+
+#include "support/TestSupport.h"
+#include "support/ToolRunner.h"
+
+#include <QSettings>
+#include <QString>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace lctune::test;
+
+namespace {
+
+/// A private settings and runtime folder for one run of the program.
+struct Home {
+    TempDir dir;
+    Home() { std::filesystem::create_directories(dir / "runtime"), chmod((dir / "runtime").c_str(), 0700); }
+    std::string environment(const std::string& more = "") const {
+        return "QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=" + shellQuote(dir.path().string()) +
+               " XDG_RUNTIME_DIR=" + shellQuote((dir / "runtime").string()) + " " + more;
+    }
+    QString ini(const char* application) const {
+        return QString::fromStdString((dir / "岚川工作室").string()) + "/" + QString::fromUtf8(application) +
+               ".ini";
+    }
+    QString value(const char* application, const char* key) const {
+        QSettings settings(ini(application), QSettings::IniFormat);
+        return settings.value(QString::fromUtf8(key)).toString();
+    }
+};
+
+// The seconds after the first sound at which the note first showed `note` on the green ground.
+double secondsToGreen(const std::string& out, const std::string& note) {
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("音符\t" + note + "\t#008000\t", 0) == 0)
+            return std::stod(line.substr(line.rfind('\t') + 1));
+    }
+    return -1;
+}
+
+std::string pluck(const TempDir& dir) {
+    const std::string path = (dir / "a2.wav").string();
+    // Fresh plucks every second and a round tone: whenever the tuner starts listening, it soon hears
+    // an attack, and little of the octave above.
+    EXPECT_EQ(
+        runTool("lctune-synth", "--freq 110 --seconds 1 --repeat 10 --softness 4 " + shellQuote(path)).status,
+        0);
+    return path;
+}
+
+TEST(Program, AnswersHelpAndVersionAndRefusesArguments) {
+    const auto help = runTool("lctune", "--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Usage: lctune"), std::string::npos);
+    const auto version = runTool("lctune", "--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("lctune ", 0), 0u);
+    const auto bad = runTool("lctune", "--fullscreen");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(std::count(bad.err.begin(), bad.err.end(), '\n'), 1) << bad.err;
+    const auto noDisplay = runTool("lctune", "", "-u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM");
+    EXPECT_EQ(noDisplay.status, 1);
+    EXPECT_NE(noDisplay.err.find("lctune-analyse --input default"), std::string::npos) << noDisplay.err;
+}
+
+TEST(Program, TunesAGeneratedPluckAndEndsWithEverythingWritten) {
+    Home home;
+    const auto run =
+        runTool("lctune", "",
+                home.environment("LCTUNE_TEST_RUN_SECONDS=6 LCTUNE_INPUT=" + shellQuote(pluck(home.dir))));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_GE(secondsToGreen(run.out, "A2  (6)"), 0) << run.out;
+    EXPECT_EQ(home.value("岚川调音器", "录音棚衔接参数/已经关闭"), QStringLiteral("True"));
+    EXPECT_EQ(home.value("岚川调音器", "参数/运行次数"), QStringLiteral("1"));
+    EXPECT_EQ(home.value("lctune", "录音窗/均衡器_0"), QStringLiteral("0"));
+    EXPECT_EQ(home.value("lctune", "录音窗/设备"), QStringLiteral("a2.wav"));
+}
+
+TEST(Program, ASecondCopyIsRefusedAndLeavesTheSettingsAlone) {
+    Home home;
+    const std::string input = "LCTUNE_INPUT=" + shellQuote(pluck(home.dir));
+    ToolResult first;
+    std::thread running(
+        [&] { first = runTool("lctune", "", home.environment("LCTUNE_TEST_RUN_SECONDS=4 " + input)); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    const auto second = runTool("lctune", "", home.environment("LCTUNE_TEST_RUN_SECONDS=1 " + input));
+    running.join();
+    EXPECT_EQ(second.status, 1);
+    EXPECT_NE(second.err.find("《岚川调音器》已经打开！"), std::string::npos) << second.err;
+    EXPECT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(home.value("岚川调音器", "参数/运行次数"), QStringLiteral("1"));
+}
+
+// Through ALSA and the private PulseAudio server of scripts/test, whose default source is a pipe:
+// a plucked A2 written into it in real time shows green within two seconds of the first sound.
+TEST(Program, TunesThePulseSourceWithinTwoSeconds) {
+    const char* fifo = std::getenv("LCTUNE_PULSE_FIFO");
+    struct stat st {};
+    if (!fifo || !std::getenv("PULSE_SERVER") || stat(fifo, &st) != 0 || !S_ISFIFO(st.st_mode))
+        GTEST_SKIP() << "no private PulseAudio server (scripts/test starts one)";
+    Home home;
+    const WavContents a2 = readWav(pluck(home.dir));
+    ASSERT_TRUE(a2.ok);
+    std::atomic<bool> feeding{true};
+    std::thread feeder([&] {
+        const int fd = ::open(fifo, O_WRONLY | O_CLOEXEC);
+        if (fd < 0) return;
+        auto due = std::chrono::steady_clock::now();
+        for (size_t at = 0; feeding; at = (at + 1764) % (a2.samples.size() - 1764)) {
+            if (write(fd, a2.samples.data() + at, 1764 * 2) < 0) break;
+            due += std::chrono::milliseconds(20);
+            std::this_thread::sleep_until(due);
+        }
+        ::close(fd);
+    });
+    const auto run = runTool("lctune", "", home.environment("LCTUNE_TEST_RUN_SECONDS=8"));
+    feeding = false;
+    feeder.join();
+    EXPECT_EQ(run.status, 0) << run.err;
+    const double seconds = secondsToGreen(run.out, "A2  (6)");
+    EXPECT_GE(seconds, 0) << run.out;
+    EXPECT_LE(seconds, 2.0) << run.out;
+}
+
+} // namespace
