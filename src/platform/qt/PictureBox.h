@@ -28,8 +28,12 @@ public:
 
     QImagePlotSurface& surface() { return surface_; }
     const QImagePlotSurface& surface() const { return surface_; }
-    /// Schedules a repaint when the surface changed since the widget last painted it.
+    /// Schedules a repaint of the pixels that differ from what the widget last showed: a surface
+    /// drawn again with the same picture is not repainted at all, and a changed one only over the
+    /// rows and columns that changed.
     void refresh();
+    /// How many repaints refresh() has asked for.
+    uint64_t repaintsAsked() const { return repaints_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -39,6 +43,9 @@ private:
 
     QImagePlotSurface surface_;
     uint64_t paintedChange_;
+    /// What the widget shows: the surface's image as of the last refresh that found a change.
+    QImage shown_;
+    uint64_t repaints_ = 0;
 };
 
 } // namespace lctune

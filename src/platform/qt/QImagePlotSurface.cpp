@@ -182,8 +182,20 @@ bool QImagePlotSurface::drawLine(double x1, double y1, double x2, double y2, uin
     const int s = scale_;
     uchar* const bits = image_.bits();
     const qsizetype stride = image_.bytesPerLine();
-    bool any = false;
     int error = dx - dy;
+    // The common case, a one-pixel brush wholly inside: no clipping per pixel.
+    const int lastX = x + stepX * (count - 1), lastY = y + stepY * (count - 1);
+    if (s == 1 && std::min(x, lastX) >= 0 && std::max(x, endX) < width && std::min(y, lastY) >= 0 &&
+        std::max(y, endY) < height) {
+        for (int i = 0; i < count; ++i) {
+            reinterpret_cast<QRgb*>(bits + y * stride)[x] = rgb;
+            const int twice = 2 * error;
+            if (twice > -dy) error -= dy, x += stepX;
+            if (twice < dx) error += dx, y += stepY;
+        }
+        return true;
+    }
+    bool any = false;
     for (int i = 0; i < count; ++i) {
         for (int row = std::max(y, 0); row < std::min(y + s, height); ++row) {
             auto* pixels = reinterpret_cast<QRgb*>(bits + row * stride);
