@@ -271,7 +271,7 @@ TEST_F(WaveInRecorderTest, AStopThatDoesNotEndCleanlyReturnsFalseAndStillClosesT
 TEST_F(WaveInRecorderTest, ASilentOrFailedDeviceIsReportedLostOncePerSession) {
     std::vector<std::string> lost;
     recorder.DeviceLost.connect([&](const std::string& why) { lost.push_back(why); });
-    recorder.silenceLimit(300ms);
+    recorder.silenceLimit(500ms);
     recorder.checkDevice(); // idle: nothing to check
     ASSERT_TRUE(recorder.StartRecord(88200, 1));
     for (int i = 0; i < 3; ++i) { // buffers that keep coming keep the device alive
@@ -281,14 +281,14 @@ TEST_F(WaveInRecorderTest, ASilentOrFailedDeviceIsReportedLostOncePerSession) {
         recorder.checkDevice();
     }
     EXPECT_TRUE(lost.empty());
-    std::this_thread::sleep_for(400ms);
+    std::this_thread::sleep_for(600ms);
     recorder.checkDevice();
     recorder.checkDevice();
     ASSERT_EQ(lost.size(), 1u);
     EXPECT_NE(lost[0].find("no sound"), std::string::npos) << lost[0];
     EXPECT_TRUE(recorder.IsRecording());
     recorder.StopRecord();
-    std::this_thread::sleep_for(400ms);
+    std::this_thread::sleep_for(600ms);
     recorder.checkDevice();
     EXPECT_EQ(lost.size(), 1u) << "nothing is lost while idle";
 
@@ -299,7 +299,7 @@ TEST_F(WaveInRecorderTest, ASilentOrFailedDeviceIsReportedLostOncePerSession) {
     loop.processPending();
     ASSERT_EQ(lost.size(), 2u);
     EXPECT_NE(lost[1].find("the fake device broke"), std::string::npos) << lost[1];
-    std::this_thread::sleep_for(400ms);
+    std::this_thread::sleep_for(600ms);
     recorder.checkDevice();
     EXPECT_EQ(lost.size(), 2u);
 }
