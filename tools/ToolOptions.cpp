@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace lctune {
 
@@ -100,6 +101,37 @@ bool OptionParser::helpOrVersion(const char* usage) const {
         return true;
     }
     return false;
+}
+
+int OptionParser::finishOutput() {
+    ToolOutput out;
+    if (out.flush()) return 0;
+    return fail(out.error());
+}
+
+bool ToolOutput::write(std::string_view text) {
+    if (failed()) return false;
+    buffer_.append(text);
+    return buffer_.size() < (1u << 16) || writeOut();
+}
+
+bool ToolOutput::writeOut() {
+    errno = 0;
+    if (!buffer_.empty() && std::fwrite(buffer_.data(), 1, buffer_.size(), stdout) != buffer_.size())
+        error_ = errno != 0 ? errno : EIO;
+    buffer_.clear();
+    return !failed();
+}
+
+bool ToolOutput::flush() {
+    if (!writeOut()) return false;
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) error_ = errno != 0 ? errno : EIO;
+    return !failed();
+}
+
+std::string ToolOutput::error() const {
+    return std::string("cannot write the output: ") + std::strerror(error_);
 }
 
 int OptionParser::fail(const std::string& message) {

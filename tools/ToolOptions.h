@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace lctune {
 
@@ -25,8 +26,10 @@ public:
     bool flag(bool& out, bool value);
 
     /// Answers --help (the usage text) and --version on stdout; true when the argument was one of
-    /// them, and the program then ends with status 0.
+    /// them, and the program then ends with finishOutput()'s status.
     bool helpOrVersion(const char* usage) const;
+    /// Flushes stdout: 0, or 2 (with one line on stderr) when anything written to it was lost.
+    int finishOutput();
 
     bool failed() const { return failed_; }
     /// Prints "program: message" (or the pending parse error) on stderr and returns 2.
@@ -47,6 +50,25 @@ private:
     bool optionsEnded_ = false;
     bool failed_ = false;
     std::string error_;
+};
+
+/// What a program prints on stdout, written in large pieces and checked: output lost to a full
+/// disk or to a reader that has gone is a failure, never a cut table that reports success.
+class ToolOutput {
+public:
+    /// Takes `text`; false once any write has failed (the rest is then dropped).
+    bool write(std::string_view text);
+    /// Writes out everything taken and flushes stdout; false once any write has failed.
+    bool flush();
+    bool failed() const { return error_ != 0; }
+    /// Why the output was lost: "cannot write the output: …".
+    std::string error() const;
+
+private:
+    bool writeOut();
+
+    std::string buffer_;
+    int error_ = 0;
 };
 
 } // namespace lctune

@@ -2,8 +2,8 @@
 // the tuner window shows.
 
 #include "core/PlotSurface.h"
-#include "platform/AudioFile.h"
 #include "platform/MessageBoxService.h"
+#include "platform/MonoStream.h"
 #include "platform/PlainMessageLoop.h"
 #include "platform/SystemAudio.h"
 #include "recording/AnalysisReplay.h"
@@ -30,9 +30,11 @@ namespace {
 
 const char* kUsage = R"(Usage: lctune-analyse [options] FILE
 
-Runs the tuner's analysis over a recording (any format libsndfile reads; mixed to one channel
-and converted to 88200 samples per second) and prints, for every 25 ms display tick, what the
-tuner shows: a tab-separated table with a header line.
+Runs the tuner's analysis over a recording (any format libsndfile reads, floating-point WAV
+included; mixed to one channel and converted to 88200 samples per second, as a stream, so any
+length fits in a few megabytes) and prints, for every 25 ms display tick, what the tuner shows:
+a tab-separated table with a header line. A recording shorter than one capture block (5120
+samples at 88200 Hz) gives the header only, and says so on stderr.
 
 Options:
   --divider N     analyse once every N display ticks (1-25, default 1)
@@ -44,9 +46,13 @@ Options:
   --continuous    average all accepted periods since the last pluck
   --eq G0,...,G6  switch the equaliser on with these seven band gains in dB (-12 to 12)
   --input N       tune live from input device N ("default" for device 0) instead of a FILE,
-                  until Ctrl-C
+                  until Ctrl-C; a device that fails or stays silent for five seconds ends it
+                  with status 2
   --help          show this text
   --version       show the version
+
+Exit status: 0 on success; 2 for bad options, an unreadable recording, a lost input device or
+output that could not be written.
 )";
 
 struct Options {
@@ -108,6 +114,9 @@ int runLive(const Options& opt, OptionParser& parser) {
         }
     }
 
+    std::string lost;
+    recorder.DeviceLost.connect([&](const std::string& why) { lost = why; });
+
     struct sigaction sa {};
     sa.sa_handler = [](int) { gInterrupted = 1; };
     sigaction(SIGINT, &sa, nullptr);
@@ -119,10 +128,11 @@ int runLive(const Options& opt, OptionParser& parser) {
                            recorder.DeviceName(opt.input) + "): " + recorder.lastError());
 
     const bool terminal = isatty(STDOUT_FILENO) != 0;
-    if (!terminal) std::printf("%s\n", tunerTableHeader().c_str());
+    ToolOutput out;
+    if (!terminal) out.write(tunerTableHeader() + "\n");
     const auto start = std::chrono::steady_clock::now();
     int64_t tick = 0;
-    while (!gInterrupted) {
+    while (!gInterrupted && lost.empty() && !out.failed()) {
         const auto due = start + std::chrono::milliseconds(25 * (tick + 1));
         while (!gInterrupted && std::chrono::steady_clock::now() < due) {
             const auto left =
@@ -131,19 +141,52 @@ int runLive(const Options& opt, OptionParser& parser) {
         }
         if (gInterrupted) break;
         ++tick;
-        hub.tick();
+        hub.tick(); // checks the device too
+        if (!lost.empty()) break;
         const TunerRow row = snapshot(analysis, tick);
         if (terminal) {
-            std::printf("\r%-10s %-12s standard %-10s %s %s\x1b[K", row.音符.c_str(), row.频率值.c_str(),
-                        row.标准频率.c_str(), needleText(row.电平表1).c_str(), row.提示.c_str());
+            char line[512];
+            std::snprintf(line, sizeof line, "\r%-10s %-12s standard %-10s %s %s\x1b[K", row.音符.c_str(),
+                          row.频率值.c_str(), row.标准频率.c_str(), needleText(row.电平表1).c_str(),
+                          row.提示.c_str());
+            out.write(line);
         } else {
-            std::printf("%s\n", formatTunerRow(row).c_str());
+            out.write(formatTunerRow(row) + "\n");
         }
-        if (std::fflush(stdout) != 0) break;
+        out.flush();
     }
-    hub.stopRecording();
-    if (terminal) std::printf("\n");
-    return std::fflush(stdout) == 0 ? 0 : 2;
+    const bool stopped = hub.stopRecording();
+    if (terminal) out.write("\n");
+    out.flush();
+    if (out.failed()) return parser.fail(out.error());
+    if (!lost.empty()) return parser.fail("the input device was lost (" + lost + ")");
+    if (!stopped) return parser.fail("the input device did not stop cleanly (is the sound server frozen?)");
+    return 0;
+}
+
+// The analysis of a recording, streamed: decoded, mixed and converted piece by piece, so the memory
+// it needs does not grow with the length.
+int runFile(const Options& opt, OptionParser& parser) {
+    MonoStream stream;
+    if (!stream.open(opt.file, TunerReplay::kRate)) return parser.fail(stream.error());
+    ToolOutput out;
+    // The header waits in the output's buffer until there is a row: a recording without samples
+    // prints nothing on stdout.
+    out.write(tunerTableHeader() + "\n");
+    AnalysisReplay replay(opt.settings, opt.eq ? std::optional(opt.eqGains) : std::nullopt,
+                          [&](const TunerRow& row) { out.write(formatTunerRow(row) + "\n"); });
+    for (auto piece = stream.next(); !piece.empty() && !out.failed(); piece = stream.next())
+        replay.feed(piece);
+    if (out.failed()) return parser.fail(out.error());
+    if (stream.failed()) return parser.fail(stream.error());
+    if (stream.samples() == 0) return parser.fail(opt.file + ": the recording holds no samples");
+    replay.finish();
+    if (!out.flush()) return parser.fail(out.error());
+    if (stream.samples() < TunerReplay::kBlockSamples)
+        std::fprintf(stderr,
+                     "lctune-analyse: %s: shorter than one block (%d samples at %d Hz); nothing to analyse\n",
+                     opt.file.c_str(), TunerReplay::kBlockSamples, TunerReplay::kRate);
+    return 0;
 }
 
 } // namespace
@@ -154,7 +197,7 @@ int main(int argc, char** argv) {
     while (parser.next()) {
         const std::string& name = parser.name();
         if (parser.helpOrVersion(kUsage)) {
-            return 0;
+            return parser.finishOutput();
         } else if (name == "--divider") {
             if (!parser.intValue(1, 25, opt.settings.divider)) return parser.fail();
         } else if (name == "--lock") {
@@ -195,27 +238,5 @@ int main(int argc, char** argv) {
     if (opt.input >= 0 && !opt.file.empty()) return parser.fail("give either --input or a FILE, not both");
     if (opt.input >= 0) return runLive(opt, parser);
     if (opt.file.empty()) return parser.fail("no FILE given (see --help)");
-
-    std::vector<int16_t> samples;
-    std::string error;
-    if (!readMonoAt(opt.file, TunerReplay::kRate, samples, error)) return parser.fail(error);
-    if (samples.empty()) return parser.fail(opt.file + ": the recording holds no samples");
-
-    std::string out = tunerTableHeader() + '\n';
-    AnalysisReplay replay(opt.settings, opt.eq ? std::optional(opt.eqGains) : std::nullopt,
-                          [&](const TunerRow& row) {
-                              out += formatTunerRow(row);
-                              out += '\n';
-                              if (out.size() > (1u << 16)) {
-                                  std::fwrite(out.data(), 1, out.size(), stdout);
-                                  out.clear();
-                              }
-                          });
-    replay.run(samples);
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    if (std::fflush(stdout) != 0) {
-        std::fprintf(stderr, "lctune-analyse: cannot write the output\n");
-        return 2;
-    }
-    return 0;
+    return runFile(opt, parser);
 }

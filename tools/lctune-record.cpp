@@ -25,9 +25,17 @@ namespace {
 
 const char* kUsage = R"(Usage: lctune-record [options] FILE.wav
 
-Records from an input device into a WAV file until Ctrl-C (or for --seconds), passing every
-block through the chosen effects. The environment variable LCTUNE_INPUT replaces the devices
-by an audio file (looped) or "tone:FREQ".
+Records from an input device into a WAV file until Ctrl-C, SIGTERM or SIGHUP (the terminal
+closing), or for --seconds, passing every block through the chosen effects. The environment
+variable LCTUNE_INPUT replaces the devices by an audio file (looped) or "tone:FREQ".
+
+The file is a valid WAV from its first moment: its header is written at once and its sizes kept
+up to date at least once a second, so even a recording that is killed (or whose machine loses
+power) keeps what was written up to then. FILE must be a file that can seek: a pipe, a terminal
+or "-" (standard output) is refused, because a WAV file's sizes are written at its start.
+A full disk, an input device that fails or stays silent for five seconds, or a device that does
+not stop cleanly end the recording with a message and status 2; what was recorded stays in the
+file.
 
 Options:
   --list-devices  list the input devices and their numbers, then exit
@@ -49,12 +57,16 @@ void onSignal(int) {
     gInterrupted = 1;
 }
 
+// Ctrl-C, a kill and the terminal closing all end the recording cleanly. A limit on the file size
+// becomes a write error (the file stays valid) instead of a kill.
 void catchSignals() {
     struct sigaction sa {};
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 struct Options {
@@ -92,7 +104,7 @@ int main(int argc, char** argv) {
     while (parser.next()) {
         const std::string& name = parser.name();
         if (parser.helpOrVersion(kUsage)) {
-            return 0;
+            return parser.finishOutput();
         } else if (name == "--list-devices") {
             if (!parser.flag(opt.listDevices, true)) return parser.fail();
         } else if (name == "--device") {
@@ -132,9 +144,12 @@ int main(int argc, char** argv) {
     if (opt.listDevices) {
         for (int32_t i = 0; i < recorder.DeviceCount(); ++i)
             std::printf("%d\t%s\n", i, recorder.DeviceName(i).c_str());
-        return std::fflush(stdout) == 0 ? 0 : 2;
+        return parser.finishOutput();
     }
     if (opt.file.empty()) return parser.fail("no FILE given (see --help)");
+    if (opt.file == "-")
+        return parser.fail("cannot record to standard output (-): it cannot seek, and a WAV file's sizes are "
+                           "written at its start; give a file name");
     if (opt.device >= recorder.DeviceCount())
         return parser.fail("there is no input device " + std::to_string(opt.device) +
                            " (see --list-devices)");
@@ -154,13 +169,14 @@ int main(int argc, char** argv) {
     if (frameLimit >= 0) hub.byteLimit(frameLimit * frameBytes);
     int32_t peak = 0;
     bool writeFailed = false;
-    auto lastBlock = std::chrono::steady_clock::now();
+    bool stopped = true;
+    std::string lost;
     hub.onWriteFailed = [&] {
         writeFailed = true;
-        hub.stopRecording();
+        stopped = hub.stopRecording();
     };
+    recorder.DeviceLost.connect([&](const std::string& why) { lost = why; });
     hub.BlockProcessed.connect([&](std::span<const int16_t> block, int32_t bytes) {
-        lastBlock = std::chrono::steady_clock::now();
         const size_t valid = std::min(block.size(), static_cast<size_t>(std::max(0, bytes) / 2));
         for (size_t i = 0; i < valid; ++i)
             peak = std::max(peak, std::abs(static_cast<int32_t>(block[i])));
@@ -168,6 +184,7 @@ int main(int argc, char** argv) {
 
     catchSignals();
     const bool existed = access(opt.file.c_str(), F_OK) == 0;
+    const std::string nothing = "; nothing was recorded";
     RecordingRequest request;
     request.rate = opt.rate;
     request.channels = static_cast<int16_t>(opt.channels);
@@ -188,13 +205,10 @@ int main(int argc, char** argv) {
         }
         return parser.fail("the effects cannot run at " + std::to_string(opt.rate) + " Hz (" + message + ")");
     }
-    case StartResult::EncoderFailed: {
-        const int err = errno;
-        if (hub.initResult() == EncoderWAV::kNoFile)
-            return parser.fail("cannot create " + opt.file + ": " + std::strerror(err));
+    case StartResult::EncoderFailed:
+        if (hub.initResult() == EncoderWAV::kNoFile) return parser.fail(hub.encoder().lastError() + nothing);
         return parser.fail("cannot record " + std::to_string(opt.channels) + " channel(s) at " +
                            std::to_string(opt.rate) + " Hz");
-    }
     case StartResult::CaptureFailed: {
         hub.stopRecording();
         // Nothing was recorded: a file made only for this recording goes again.
@@ -208,23 +222,17 @@ int main(int argc, char** argv) {
 
     const bool terminal = isatty(STDERR_FILENO) != 0;
     auto lastMeter = std::chrono::steady_clock::now();
-    bool silentDevice = false;
-    while (!writeFailed && !bytesDone() && !gInterrupted) {
+    while (!writeFailed && !bytesDone() && !gInterrupted && lost.empty()) {
         loop.waitAndRun(std::chrono::milliseconds(50));
+        recorder.checkDevice();
         const auto now = std::chrono::steady_clock::now();
-        // Some servers take a couple of seconds to deliver the first sound; five without any
-        // means the device has stopped.
-        if (now - lastBlock > std::chrono::seconds(5)) {
-            silentDevice = true;
-            break;
-        }
         if (terminal && now - lastMeter >= std::chrono::milliseconds(100)) {
             showMeter(static_cast<double>(hub.bytesRecorded() / frameBytes) / opt.rate, peak);
             peak = 0;
             lastMeter = now;
         }
     }
-    hub.stopRecording();
+    if (!writeFailed) stopped = hub.stopRecording();
     const double seconds = static_cast<double>(hub.bytesRecorded() / frameBytes) / opt.rate;
     if (terminal) {
         showMeter(seconds, peak);
@@ -232,12 +240,14 @@ int main(int argc, char** argv) {
     }
     char recorded[64];
     std::snprintf(recorded, sizeof recorded, "%.2f s", seconds);
-    if (writeFailed)
-        return parser.fail("cannot write " + opt.file + " (no disk space left?); the " + recorded +
-                           " recorded before stay in the file");
-    if (silentDevice)
-        return parser.fail("the input device stopped delivering sound; the " + std::string(recorded) +
-                           " recorded before stay in " + opt.file);
+    const std::string kept = hub.bytesRecorded() > 0
+                                 ? "; the " + std::string(recorded) + " recorded before stay in the file"
+                                 : nothing + " (the file is an empty WAV)";
+    if (writeFailed) return parser.fail(hub.encoder().lastError() + kept);
+    if (!lost.empty()) return parser.fail("the input device was lost (" + lost + ")" + kept);
+    if (!stopped)
+        return parser.fail("the input device did not stop cleanly (is the sound server frozen?); the " +
+                           std::string(recorded) + " recorded stay in " + opt.file);
     if (terminal) std::fprintf(stderr, "lctune-record: %s recorded to %s\n", recorded, opt.file.c_str());
     return 0;
 }

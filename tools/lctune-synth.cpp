@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
         const std::string& name = parser.name();
         bool ok = true;
         if (parser.helpOrVersion(kUsage)) {
-            return 0;
+            return parser.finishOutput();
         } else if (name == "--kind") {
             ok = parser.stringValue(kind);
             if (ok && kind != "pluck" && kind != "sine" && kind != "silence")

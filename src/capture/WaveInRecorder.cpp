@@ -58,6 +58,8 @@ bool WaveInRecorder::StartRecord(int32_t samplerate, int16_t Channels) {
     if (IsRecording()) return failStart("capture is already running");
     lastError_.clear();
     ++session_;
+    lostReported_ = false;
+    lastBuffer_ = std::chrono::steady_clock::now();
 
     // Each record's array: indices 0 to round(BufferSize / 2 - 1). The header never claims more
     // bytes than the array holds, whatever BufferSize is.
@@ -115,21 +117,40 @@ bool WaveInRecorder::StartRecord(int32_t samplerate, int16_t Channels) {
 }
 
 bool WaveInRecorder::StopRecord() {
+    bool clean = true;
     if (device_) {
         // Whatever the reset marks done is posted to the target, which goes before it can run.
-        device_->stop();
-        device_->reset();
+        clean = device_->stop() && clean;
+        clean = device_->reset() && clean;
         for (auto& b : buffers_)
             device_->unprepare(b.header);
-        device_->close();
+        clean = device_->close() && clean;
         device_.reset();
     }
     tearDownTarget();
-    return true;
+    return clean;
+}
+
+void WaveInRecorder::checkDevice() {
+    if (!device_ || lostReported_) return;
+    std::string failure = device_->failure();
+    if (!failure.empty()) return reportLost(failure);
+    if (std::chrono::steady_clock::now() - lastBuffer_ < silenceLimit_) return;
+    reportLost("no sound from the input device for " + numberText(silenceLimit_.count() / 1000.0) +
+               " seconds");
+}
+
+void WaveInRecorder::reportLost(std::string why) {
+    lostReported_ = true;
+    guarded(messageBoxes_, [&] { DeviceLost(why); });
 }
 
 void WaveInRecorder::onNotification(uint32_t message, void* param) {
     if (message == kMmWimData) onBufferDone(static_cast<WaveHeader*>(param));
+    if (message == kWimFailed && device_ && !lostReported_) {
+        const std::string failure = device_->failure();
+        reportLost(failure.empty() ? "the input device failed" : failure);
+    }
 }
 
 void WaveInRecorder::onBufferDone(WaveHeader* param) {
@@ -139,6 +160,7 @@ void WaveInRecorder::onBufferDone(WaveHeader* param) {
         if (&b.header == param) buffer = &b;
     }
     if (!buffer) return;
+    lastBuffer_ = std::chrono::steady_clock::now();
     const WaveHeader header = buffer->header;
     if (header.user < 0 || header.user >= static_cast<int32_t>(buffers_.size())) return;
     CaptureBuffer& filled = buffers_[static_cast<size_t>(header.user)];

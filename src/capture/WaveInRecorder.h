@@ -13,6 +13,7 @@
 #include "platform/MessageLoop.h"
 #include "platform/WaveIn.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -37,6 +38,8 @@ public:
     /// capturing.
     bool StartRecord(int32_t samplerate, int16_t Channels);
     /// Stops and closes the device; no GotData arrives after this has begun. Harmless when idle.
+    /// Returns within about two seconds whatever the device does; false when the device did not
+    /// stop cleanly (it is closed and let go of all the same).
     bool StopRecord();
 
     /// Both are read by StartRecord; writes while capturing, and sizes that cannot hold one
@@ -67,6 +70,19 @@ public:
     /// Sets every channel of the selected line to `Volume`.
     void MixerLineVolume(int32_t Volume);
 
+    /// The device is lost: it failed for good, or has delivered no buffer for silenceLimit() (a
+    /// sound server killed or frozen). Raised on the user-interface thread, at most once per capture
+    /// session, with one line saying why. Capture goes on until the owner stops it.
+    Event<const std::string&> DeviceLost;
+    /// Looks for a lost device; owners call it regularly while capturing (the capture hub's display
+    /// tick does). Cheap, and it never waits on the device, so it works even while the capture
+    /// thread is stuck inside a frozen sound server. Does nothing while idle.
+    void checkDevice();
+    /// How long without a filled buffer counts as a lost device: 5 s unless set (a sound server can
+    /// take about 2 s for the first buffer).
+    std::chrono::milliseconds silenceLimit() const { return silenceLimit_; }
+    void silenceLimit(std::chrono::milliseconds value) { silenceLimit_ = value; }
+
     /// Why the last StartRecord failed, one line; empty after a success.
     const std::string& lastError() const { return lastError_; }
 
@@ -82,6 +98,7 @@ private:
     void onNotification(uint32_t message, void* param);
     void onBufferDone(WaveHeader* header);
     bool failStart(const std::string& reason);
+    void reportLost(std::string why);
     bool findRecordingDestination(MixerLineInfo& info) const;
 
     WaveInService& waveIn_;
@@ -100,6 +117,9 @@ private:
     /// of a buffer that no longer exists.
     uint64_t session_ = 0;
     std::string lastError_;
+    std::chrono::milliseconds silenceLimit_{5000};
+    std::chrono::steady_clock::time_point lastBuffer_;
+    bool lostReported_ = false;
 };
 
 } // namespace lctune

@@ -1,59 +1,56 @@
 #include "platform/AudioFile.h"
 
 #include "core/Numbers.h"
+#include "platform/AudioFileReader.h"
+#include "platform/MonoStream.h"
 
-#include <memory>
+#include <algorithm>
 #include <samplerate.h>
-#include <sndfile.h>
 
 namespace lctune {
 
-namespace {
-struct SndfileCloser {
-    void operator()(SNDFILE* f) const { sf_close(f); }
-};
-using SndfilePtr = std::unique_ptr<SNDFILE, SndfileCloser>;
-} // namespace
-
 bool readAudioFile(const std::string& path, AudioData& out, std::string& error) {
-    SF_INFO info{};
-    SndfilePtr file(sf_open(path.c_str(), SFM_READ, &info));
-    if (!file) {
-        error = path + ": " + sf_strerror(nullptr);
+    AudioFileReader reader;
+    if (!reader.open(path)) {
+        error = reader.error();
         return false;
     }
-    if (info.channels <= 0 || info.samplerate <= 0) {
-        error = path + ": not a usable audio file";
-        return false;
-    }
-    out.sampleRate = info.samplerate;
-    out.channels = info.channels;
+    out.sampleRate = reader.sampleRate();
+    out.channels = reader.channels();
     out.samples.clear();
     // Read in pieces: some formats do not know their length in advance.
-    std::vector<int16_t> chunk(static_cast<size_t>(65536) * static_cast<size_t>(info.channels));
+    const int64_t piece = 65536;
+    std::vector<int16_t> chunk(static_cast<size_t>(piece * reader.channels()));
     for (;;) {
-        const sf_count_t got = sf_readf_short(file.get(), chunk.data(), 65536);
-        if (got <= 0) break;
-        out.samples.insert(out.samples.end(), chunk.begin(), chunk.begin() + got * info.channels);
+        const int64_t got = reader.read(chunk.data(), piece);
+        if (got < 0) {
+            error = reader.error();
+            return false;
+        }
+        if (got == 0) return true;
+        out.samples.insert(out.samples.end(), chunk.begin(), chunk.begin() + got * reader.channels());
     }
-    if (sf_error(file.get()) != SF_ERR_NO_ERROR) {
-        error = path + ": " + sf_strerror(file.get());
-        return false;
-    }
-    return true;
 }
 
 std::vector<int16_t> mixToMono(const std::vector<int16_t>& interleaved, int32_t channels) {
     if (channels <= 1) return interleaved;
-    const size_t frames = interleaved.size() / static_cast<size_t>(channels);
-    std::vector<int16_t> mono(frames);
+    std::vector<int16_t> mono(interleaved.size() / static_cast<size_t>(channels));
+    mixToMono(interleaved, channels, mono);
+    return mono;
+}
+
+void mixToMono(std::span<const int16_t> interleaved, int32_t channels, std::span<int16_t> mono) {
+    if (channels <= 1) {
+        std::copy_n(interleaved.begin(), std::min(interleaved.size(), mono.size()), mono.begin());
+        return;
+    }
+    const size_t frames = std::min(mono.size(), interleaved.size() / static_cast<size_t>(channels));
     for (size_t f = 0; f < frames; ++f) {
         int64_t sum = 0;
         for (int32_t c = 0; c < channels; ++c)
-            sum += interleaved[f * static_cast<size_t>(channels) + c];
+            sum += interleaved[f * static_cast<size_t>(channels) + static_cast<size_t>(c)];
         mono[f] = clip16(static_cast<double>(sum) / channels);
     }
-    return mono;
 }
 
 bool convertRate(const std::vector<int16_t>& in, int32_t fromRate, int32_t toRate, std::vector<int16_t>& out,
@@ -93,9 +90,16 @@ bool convertRate(const std::vector<int16_t>& in, int32_t fromRate, int32_t toRat
 }
 
 bool readMonoAt(const std::string& path, int32_t rate, std::vector<int16_t>& out, std::string& error) {
-    AudioData data;
-    if (!readAudioFile(path, data, error)) return false;
-    return convertRate(mixToMono(data.samples, data.channels), data.sampleRate, rate, out, error);
+    MonoStream stream;
+    out.clear();
+    if (!stream.open(path, rate)) {
+        error = stream.error();
+        return false;
+    }
+    for (auto piece = stream.next(); !piece.empty(); piece = stream.next())
+        out.insert(out.end(), piece.begin(), piece.end());
+    if (stream.failed()) error = stream.error();
+    return !stream.failed();
 }
 
 } // namespace lctune

@@ -2,8 +2,10 @@
 
 #include "core/Numbers.h"
 #include "platform/AudioFile.h"
+#include "platform/QueuedWaveInDevice.h"
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <numbers>
@@ -15,11 +17,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Interleaved frames at the capture rate and channel count.
-bool loadFrames(const std::string& path, const WaveFormat& format, std::vector<int16_t>& frames,
-                std::string& error) {
-    AudioData data;
-    if (!readAudioFile(path, data, error)) return false;
+// The recording as interleaved frames at the capture rate and channel count.
+bool convertFrames(const AudioData& data, const WaveFormat& format, std::vector<int16_t>& frames,
+                   std::string& error) {
     const int32_t rate = static_cast<int32_t>(format.samplesPerSec);
     if (format.channels == 2 && data.channels == 2) {
         std::vector<int16_t> left(static_cast<size_t>(data.frames())), right(left.size());
@@ -51,14 +51,23 @@ bool loadFrames(const std::string& path, const WaveFormat& format, std::vector<i
     return true;
 }
 
-class VirtualDevice : public QueuedWaveInDevice {
-public:
-    VirtualDevice(const WaveFormat& format, std::shared_ptr<NotificationTarget> target,
-                  std::vector<int16_t> frames, double toneHertz)
-        : QueuedWaveInDevice(format, std::move(target)), frames_(std::move(frames)), toneHertz_(toneHertz) {}
-    ~VirtualDevice() override { shutdown(); }
+bool loadFrames(const std::string& path, const WaveFormat& format, std::vector<int16_t>& frames,
+                std::string& error) {
+    AudioData data;
+    if (!readAudioFile(path, data, error)) return false;
+    if (!convertFrames(data, format, frames, error)) {
+        error = path + ": " + error;
+        return false;
+    }
+    return true;
+}
 
-protected:
+// Delivers the looped recording or the tone in real time, paced by the steady clock.
+class VirtualSource : public CaptureSource {
+public:
+    VirtualSource(const WaveFormat& format, std::vector<int16_t> frames, double toneHertz)
+        : format_(format), frames_(std::move(frames)), toneHertz_(toneHertz) {}
+
     long captureFrames(int16_t* dst, long frames) override {
         const int64_t due = dueFrames() - delivered_;
         if (due <= 0) {
@@ -78,13 +87,12 @@ protected:
         return n;
     }
 
-    bool startSource() override {
+    bool start() override {
         started_ = Clock::now();
         delivered_ = 0;
         return true;
     }
-    void stopSource() override {}
-    void closeSource() override {}
+    void stop() override {}
 
 private:
     int64_t dueFrames() const {
@@ -111,6 +119,7 @@ private:
         }
     }
 
+    const WaveFormat format_;
     std::vector<int16_t> frames_;
     double toneHertz_;
     size_t position_ = 0;
@@ -133,9 +142,13 @@ double VirtualWaveIn::toneAmplitude() {
 
 bool VirtualWaveIn::parseTone(const std::string& source, double& hertz) {
     if (source.rfind("tone:", 0) != 0) return false;
-    const std::string text = source.substr(5);
-    hertz = leadingNumber(text);
-    return !text.empty() && hertz > 0 && std::isfinite(hertz);
+    const char* begin = source.data() + 5;
+    const char* end = source.data() + source.size();
+    double value = 0;
+    const auto [stop, ec] = std::from_chars(begin, end, value);
+    if (ec != std::errc() || stop != end || !std::isfinite(value) || value < kLowestTone) return false;
+    hertz = value;
+    return true;
 }
 
 std::string VirtualWaveIn::deviceName(int32_t index) {
@@ -158,10 +171,11 @@ std::unique_ptr<WaveInDevice> VirtualWaveIn::open(int32_t index, const WaveForma
     double hz = 0;
     if (source_.rfind("tone:", 0) == 0) {
         if (!parseTone(source_, hz) || hz >= format.samplesPerSec / 2.0) {
-            error = "LCTUNE_INPUT: " + source_ + " is not a tone below half the sample rate";
+            error = "LCTUNE_INPUT: " + source_ + " is not a tone from 1 Hz to below half the sample rate";
             return nullptr;
         }
-        return std::make_unique<VirtualDevice>(format, std::move(target), std::vector<int16_t>{}, hz);
+        return std::make_unique<QueuedWaveInDevice>(
+            format, std::move(target), std::make_shared<VirtualSource>(format, std::vector<int16_t>{}, hz));
     }
     std::vector<int16_t> frames;
     if (!loadFrames(source_, format, frames, error)) return nullptr;
@@ -169,7 +183,8 @@ std::unique_ptr<WaveInDevice> VirtualWaveIn::open(int32_t index, const WaveForma
         error = source_ + ": the recording holds no samples";
         return nullptr;
     }
-    return std::make_unique<VirtualDevice>(format, std::move(target), std::move(frames), 0.0);
+    return std::make_unique<QueuedWaveInDevice>(
+        format, std::move(target), std::make_shared<VirtualSource>(format, std::move(frames), 0.0));
 }
 
 } // namespace lctune

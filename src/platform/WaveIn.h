@@ -35,6 +35,8 @@ struct WaveFormat {
 
 /// Buffer-done notification of a capture device; its parameter is the filled WaveHeader.
 inline constexpr uint32_t kMmWimData = 0x3C0;
+/// The device has failed for good (our own notification; its parameter is null).
+inline constexpr uint32_t kWimFailed = 0x3C1;
 
 inline constexpr uint32_t kWhdrDone = 0x01;
 inline constexpr uint32_t kWhdrPrepared = 0x02;
@@ -66,11 +68,16 @@ public:
     /// Queues a prepared header; capture fills queued headers in the order they were added.
     virtual bool addBuffer(WaveHeader& header) = 0;
     virtual bool start() = 0;
-    /// Stops capture; a partly filled buffer is marked done, empty ones stay queued.
+    /// Stops capture; a partly filled buffer is marked done, empty ones stay queued. Like reset()
+    /// and close(), it returns within about two seconds whatever the hardware or sound server does,
+    /// and false when the device did not stop cleanly.
     virtual bool stop() = 0;
     /// Stops capture and marks every queued buffer done.
     virtual bool reset() = 0;
     virtual bool close() = 0;
+    /// Why the device stopped delivering for good, one line; empty while it works. A device that
+    /// notices such a failure itself also posts kWimFailed.
+    virtual std::string failure() const { return {}; }
 };
 
 class WaveInService {

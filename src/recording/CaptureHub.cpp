@@ -85,6 +85,7 @@ void CaptureHub::tick() {
         bool& flag;
         ~Reset() { flag = false; }
     } reset{ticking_};
+    recorder_.checkDevice();
     if (recorder_.IsRecording()) {
         if (displays_.amplitudes) draw_.DrawAmplitudes(buffer_, *displays_.amplitudes);
         if (displays_.spectrum) draw_.DrawFrequencies(buffer_, *displays_.spectrum);

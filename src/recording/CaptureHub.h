@@ -105,8 +105,8 @@ public:
 
     /// The block path; connected to the engine's GotData.
     void onBlock(std::span<const int16_t> samples, int32_t bytes);
-    /// One display tick. A tick that arrives while one is running (through the yield at its end)
-    /// is skipped.
+    /// One display tick: it first checks the capture device (see WaveInRecorder::DeviceLost). A
+    /// tick that arrives while one is running (through the yield at its end) is skipped.
     void tick();
 
     /// Start of the record/stop sequence: a new encoder for request.output, initialised to

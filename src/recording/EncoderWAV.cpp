@@ -25,7 +25,8 @@ void put32(std::vector<uint8_t>& out, uint32_t v) {
 }
 
 void putText(std::vector<uint8_t>& out, const char* fourCC) {
-    out.insert(out.end(), fourCC, fourCC + 4);
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(fourCC[i]));
 }
 
 int64_t fileSize(int fd) {
@@ -66,6 +67,7 @@ std::vector<uint8_t> EncoderWAV::formatRecord(const WaveFormat& f) {
 
 int32_t EncoderWAV::Encoder_EncoderInit(int32_t rate, int16_t channels, const std::string& path) {
     Encoder_EncoderClose();
+    lastError_.clear();
     if (rate < 1 || channels < 1) return kBadFormat;
     source_ = WaveFormat::pcm(static_cast<uint32_t>(rate), static_cast<uint16_t>(channels), 16);
     if (!converter_->open(source_, output_)) return kBadFormat;
@@ -83,14 +85,79 @@ int32_t EncoderWAV::Encoder_EncoderInit(int32_t rate, int16_t channels, const st
         return kBadFormat;
     }
     if (flags_.tunerActive) return kOk;
+    return createFile(path) ? kOk : kNoFile;
+}
 
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return kNoFile;
+void EncoderWAV::fail(const std::string& what, int error) {
+    lastError_ = what + ": " + std::strerror(error);
+}
+
+bool EncoderWAV::createFile(const std::string& path) {
+    const std::string unseekable = "cannot record to " + path +
+                                   ": it cannot seek (a pipe, a socket or a terminal), and a WAV file's "
+                                   "sizes are written at its start";
+    // Opening a pipe for writing would wait for a reader.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode))) {
+        lastError_ = unseekable;
+        return false;
+    }
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd < 0) {
+        fail("cannot create " + path, errno);
+        return false;
+    }
+    if (lseek(fd, 0, SEEK_CUR) < 0) {
+        ::close(fd);
+        lastError_ = unseekable;
+        return false;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     fd_ = fd;
     path_ = path;
-    const std::vector<uint8_t> placeholder(28 + formatRecord(output_).size(), 0);
-    fileEnd_ = std::max<int64_t>(0, writeAll(placeholder.data(), static_cast<int64_t>(placeholder.size())));
-    return kOk;
+    fileEnd_ = 0;
+    const std::vector<uint8_t> head = header(static_cast<uint32_t>(20 + formatRecord(output_).size()), 0);
+    errno = ENOSPC; // what a write that stops short means
+    if (writeAll(head.data(), static_cast<int64_t>(head.size())) != static_cast<int64_t>(head.size())) {
+        fail("cannot write " + path, errno);
+        // Nothing was recorded: a file of our making goes again (never a device such as /dev/full).
+        if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) ::unlink(path.c_str());
+        ::close(fd);
+        fd_ = -1;
+        path_.clear();
+        return false;
+    }
+    fileEnd_ = static_cast<int64_t>(head.size());
+    lastRefresh_ = std::chrono::steady_clock::now();
+    return true;
+}
+
+// The 28 + L header bytes: RIFF with its size, WAVE, the fmt chunk, the data chunk's size.
+std::vector<uint8_t> EncoderWAV::header(uint32_t riffSize, uint32_t dataSize) const {
+    const std::vector<uint8_t> format = formatRecord(output_);
+    std::vector<uint8_t> head;
+    putText(head, "RIFF");
+    put32(head, riffSize);
+    putText(head, "WAVE");
+    putText(head, "fmt ");
+    put32(head, static_cast<uint32_t>(format.size()));
+    head.insert(head.end(), format.begin(), format.end());
+    putText(head, "data");
+    put32(head, dataSize);
+    return head;
+}
+
+// The sizes of what the file holds now, written in place; the write position stays at the end.
+void EncoderWAV::refreshSizes() {
+    const int64_t headerBytes = 28 + static_cast<int64_t>(formatRecord(output_).size());
+    std::vector<uint8_t> riff, data;
+    put32(riff, static_cast<uint32_t>(fileEnd_ - 8));
+    put32(data, static_cast<uint32_t>(fileEnd_ - headerBytes));
+    // A failure here changes nothing that close would not set right.
+    const bool written =
+        pwrite(fd_, riff.data(), 4, 4) == 4 && pwrite(fd_, data.data(), 4, headerBytes - 4) == 4;
+    (void)written;
+    lastRefresh_ = std::chrono::steady_clock::now();
 }
 
 int32_t EncoderWAV::Encoder_Encode(const void* data, int32_t length, int32_t& used) {
@@ -115,13 +182,16 @@ int32_t EncoderWAV::Encoder_Encode(const void* data, int32_t length, int32_t& us
             used = 0;
             return kWriteFailed;
         }
+        errno = ENOSPC; // what a write that stops short means
         written = writeAll(destinationBuffer_.data(), produced);
         if (written == produced) {
             fileEnd_ += produced;
-        } else if (ftruncate(fd_, fileEnd_) == 0) {
+            if (std::chrono::steady_clock::now() - lastRefresh_ >= kSizeRefresh) refreshSizes();
+        } else {
+            fail("cannot write " + path_, errno);
             // A short write (a full disk) would leave part of a sample frame behind; cut it off
             // so the file ends on whole frames.
-            lseek(fd_, fileEnd_, SEEK_SET);
+            if (ftruncate(fd_, fileEnd_) == 0) lseek(fd_, fileEnd_, SEEK_SET);
         }
     }
     used = sourceUsed;
@@ -155,24 +225,21 @@ void EncoderWAV::releaseStream() {
     converter_->close();
 }
 
+// The sizes from the real file size. A data chunk of odd length is followed by a pad byte, which
+// the RIFF size counts and the data size does not.
 void EncoderWAV::writeFinalHeader() {
-    const std::vector<uint8_t> format = formatRecord(output_);
-    const int64_t size = fileSize(fd_);
-    if (size < 0 || lseek(fd_, 0, SEEK_SET) != 0) return;
-    std::vector<uint8_t> head;
-    putText(head, "RIFF");
-    put32(head, static_cast<uint32_t>(size - 8));
-    putText(head, "WAVE");
-    putText(head, "fmt ");
-    put32(head, static_cast<uint32_t>(format.size()));
-    head.insert(head.end(), format.begin(), format.end());
-    putText(head, "data");
+    const int64_t headerBytes = 28 + static_cast<int64_t>(formatRecord(output_).size());
+    int64_t size = fileSize(fd_);
+    if (size < 0) return;
+    const int64_t dataBytes = std::max<int64_t>(0, size - headerBytes);
+    if (dataBytes % 2 == 1 && lseek(fd_, size, SEEK_SET) == size) {
+        const uint8_t pad = 0;
+        if (writeAll(&pad, 1) == 1) ++size;
+    }
+    if (lseek(fd_, 0, SEEK_SET) != 0) return;
+    const std::vector<uint8_t> head =
+        header(static_cast<uint32_t>(size - 8), static_cast<uint32_t>(dataBytes));
     writeAll(head.data(), static_cast<int64_t>(head.size()));
-    const int64_t sizeNow = fileSize(fd_);
-    const int64_t position = lseek(fd_, 0, SEEK_CUR);
-    std::vector<uint8_t> dataLength;
-    put32(dataLength, static_cast<uint32_t>(std::max<int64_t>(0, sizeNow - position - 4)));
-    writeAll(dataLength.data(), 4);
 }
 
 int64_t EncoderWAV::writeAll(const uint8_t* data, int64_t length) {

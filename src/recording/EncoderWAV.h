@@ -1,7 +1,14 @@
 #pragma once
 // Writes the processed capture stream to a RIFF/WAVE file: a 46-byte header (RIFF, an 18-byte
-// `fmt ` record, data) whose sizes are filled in at close from the real file size, then the audio
-// converted from 16-bit PCM to the output format as the blocks arrive. No other chunk is written.
+// `fmt ` record, data), then the audio converted from 16-bit PCM to the output format as the blocks
+// arrive. No other chunk is written; an odd data chunk (8-bit mono, an odd number of frames) gets
+// its pad byte at close, counted in the RIFF size and not in the data size.
+//
+// The file is a valid WAV from its creation on, whatever ends the program: the header is written
+// at once with the sizes of no audio, the two sizes follow the audio at least once a second while
+// blocks arrive, and close writes them from the real file size. Only a file that can seek takes a
+// WAV, so a pipe, a socket or a terminal is refused; a file whose header cannot be written (a full
+// disk) is removed again, so a failed start leaves no file behind.
 //
 // The RIFF sizes are 32-bit: a block that would take the file past 4 GiB - 1 byte is refused with
 // result 10 (nothing of it is written), so an over-long recording stops with a valid file.
@@ -12,6 +19,7 @@
 #include "platform/PcmConverter.h"
 #include "platform/WaveIn.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -47,8 +55,9 @@ public:
     std::string Encoder_Description() const { return "Wave ACM Encoder"; }
     std::string Encoder_Extension() const { return "wav"; }
 
-    /// 0, 2 (the file cannot be created) or 7 (bad rate or channels, conversion refused). While
-    /// the tuner is active no file is created.
+    /// 0, 2 (the file cannot be created, cannot seek or cannot take its header; lastError() says
+    /// which) or 7 (bad rate or channels, conversion refused). While the tuner is active no file is
+    /// created.
     int32_t Encoder_EncoderInit(int32_t rate, int16_t channels, const std::string& path);
     /// 0, 8 (longer than one second of capture), 9 (conversion failed) or 10 (the write failed or
     /// would pass the 4 GiB limit).
@@ -56,6 +65,9 @@ public:
     /// 0, or 2 when no file was open.
     int32_t Encoder_EncoderClose();
 
+    /// Why the last Encoder_EncoderInit returned 2 or the last write failed (result 10), one line
+    /// naming the file; empty when neither happened.
+    const std::string& lastError() const { return lastError_; }
     const WaveFormat& outputFormat() const { return output_; }
     bool isWriting() const { return fd_ >= 0; }
     const std::string& path() const { return path_; }
@@ -66,6 +78,13 @@ public:
 private:
     friend struct EncoderWAVTestAccess;
 
+    /// How often, at most, the header's sizes are brought up to date while blocks arrive.
+    static constexpr std::chrono::milliseconds kSizeRefresh{500};
+
+    bool createFile(const std::string& path);
+    std::vector<uint8_t> header(uint32_t riffSize, uint32_t dataSize) const;
+    void refreshSizes();
+    void fail(const std::string& what, int error);
     int64_t writeAll(const uint8_t* data, int64_t length);
     void writeFinalHeader();
     void releaseStream();
@@ -80,7 +99,9 @@ private:
     int fd_ = -1;
     /// Bytes in the file so far; audio is appended here.
     int64_t fileEnd_ = 0;
+    std::chrono::steady_clock::time_point lastRefresh_;
     std::string path_;
+    std::string lastError_;
 };
 
 } // namespace lctune

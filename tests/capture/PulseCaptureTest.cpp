@@ -1,21 +1,32 @@
 // Capture and the mixer on the real ALSA paths, through the private PulseAudio server that
 // scripts/test starts: its default source is a pipe that these tests feed, so the sound arrives
-// paced by the writer, exactly as written. Skipped when no such server runs.
+// paced by the writer, exactly as written. Skipped when no such server runs. The tests that freeze
+// or kill a server start one more of their own for it: the shared one is never stopped.
 
 #include "capture/WaveInRecorder.h"
 #include "platform/MessageBoxService.h"
 #include "platform/PlainMessageLoop.h"
+#include "platform/QueuedWaveInDevice.h"
 #include "platform/alsa/AlsaMixer.h"
 #include "platform/alsa/AlsaWaveIn.h"
+
+#include "support/TestSupport.h"
+#include "support/ToolRunner.h"
 
 #include <gtest/gtest.h>
 
 #include <alsa/asoundlib.h>
 #include <atomic>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
+#include <future>
+#include <poll.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -47,6 +58,8 @@ public:
         thread_ = std::thread([this, fifo, base] {
             const int fd = ::open(fifo.c_str(), O_WRONLY | O_CLOEXEC);
             if (fd < 0) return;
+            // A frozen server stops reading: the writes must not block the feeder's end.
+            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
             int16_t next = base;
             std::vector<int16_t> chunk(1764);
             auto due = steady_clock::now();
@@ -55,7 +68,7 @@ public:
                     s = next;
                     next = next == base + kSpan - 1 ? base : static_cast<int16_t>(next + 1);
                 }
-                if (write(fd, chunk.data(), chunk.size() * 2) < 0) break;
+                if (!writeWhileRunning(fd, chunk)) break;
                 due += 20ms;
                 std::this_thread::sleep_until(due);
             }
@@ -68,8 +81,64 @@ public:
     }
 
 private:
+    // The whole chunk (it is shorter than PIPE_BUF, so it goes in at once or not at all), waiting
+    // for room while the feeder runs.
+    bool writeWhileRunning(int fd, const std::vector<int16_t>& chunk) const {
+        while (running_) {
+            if (write(fd, chunk.data(), chunk.size() * 2) >= 0) return true;
+            if (errno != EAGAIN) return false;
+            pollfd p{fd, POLLOUT, 0};
+            poll(&p, 1, 50);
+        }
+        return false;
+    }
+
     std::atomic<bool> running_{true};
     std::thread thread_;
+};
+
+/// One more private server, for a test that freezes or kills it. Whatever the test did to it, it is
+/// resumed and shut down at the end.
+class PrivateServer {
+public:
+    PrivateServer() {
+        char name[] = "/tmp/lctune-pulse-own-XXXXXX";
+        if (!mkdtemp(name)) return;
+        dir_ = name;
+        if (std::system((script() + " start " + dir_ + " >/dev/null 2>&1").c_str()) != 0) return;
+        pid_ = std::atoi(test::slurp(dir_ + "/server.pid").c_str());
+    }
+    ~PrivateServer() {
+        if (pid_ > 0) ::kill(pid_, SIGCONT);
+        if (!dir_.empty()) {
+            const int rc = std::system((script() + " stop " + dir_ + " >/dev/null 2>&1").c_str());
+            (void)rc;
+        }
+    }
+    PrivateServer(const PrivateServer&) = delete;
+    PrivateServer& operator=(const PrivateServer&) = delete;
+
+    bool running() const { return pid_ > 0; }
+    std::string address() const { return "unix:" + dir_ + "/native"; }
+    std::string fifo() const { return dir_ + "/source.fifo"; }
+    void signal(int sig) const { ::kill(pid_, sig); }
+
+private:
+    static std::string script() { return std::string(LCTUNE_SCRIPTS_DIR) + "/pulse-test-server"; }
+    std::string dir_;
+    pid_t pid_ = -1;
+};
+
+/// Points PULSE_SERVER elsewhere for one test and puts the shared server back afterwards.
+class ServerOverride {
+public:
+    explicit ServerOverride(const std::string& address) : saved_(std::getenv("PULSE_SERVER")) {
+        setenv("PULSE_SERVER", address.c_str(), 1);
+    }
+    ~ServerOverride() { setenv("PULSE_SERVER", saved_.c_str(), 1); }
+
+private:
+    std::string saved_;
 };
 
 int32_t deviceIndex(AlsaWaveIn& alsa, const std::string& name) {
@@ -145,6 +214,167 @@ TEST(PulseCapture, TheCaptureControlSetsTheSourceVolume) {
 
     recorder.MixerLineVolume(65535); // full volume again, so captured samples stay exact
     EXPECT_EQ(recorder.MixerLineVolume(), 65535);
+}
+
+// A frozen sound server (SIGSTOP) leaves the capture thread stuck inside ALSA. The loss is still
+// noticed, because the check runs on the owner's thread; StopRecord returns within two seconds,
+// saying the device did not stop cleanly; the thread left behind finishes once the server runs again.
+TEST(PulseCapture, AFrozenServerIsReportedLostAndStopsInBoundedTime) {
+    REQUIRE_PULSE();
+    std::signal(SIGPIPE, SIG_IGN); // a feeder must never end the test before the server is resumed
+    PrivateServer server;
+    ASSERT_TRUE(server.running());
+    ServerOverride pointAt(server.address());
+    AlsaWaveIn alsa;
+    AlsaMixerService mixers([&](int32_t i) { return alsa.deviceName(i); });
+    PlainMessageLoop loop;
+    ConsoleMessageBox boxes;
+    auto recorder = std::make_unique<WaveInRecorder>(alsa, mixers, loop, boxes);
+    recorder->silenceLimit(2s);
+    int blocks = 0;
+    std::string lost;
+    recorder->GotData.connect([&](std::span<int16_t>, int32_t&) { ++blocks; });
+    recorder->DeviceLost.connect([&](const std::string& why) { lost = why; });
+    Feeder feeder(server.fifo(), 100);
+    ASSERT_TRUE(recorder->StartRecord(88200, 1)) << recorder->lastError();
+    ASSERT_TRUE(loop.runUntil([&] { return blocks >= 3; }, 15s));
+
+    server.signal(SIGSTOP);
+    EXPECT_TRUE(loop.runUntil(
+        [&] {
+            recorder->checkDevice();
+            return !lost.empty();
+        },
+        10s));
+    const auto begun = steady_clock::now();
+    auto stopping = std::async(std::launch::async, [&] { return recorder->StopRecord(); });
+    const bool returned = stopping.wait_for(5s) == std::future_status::ready;
+    EXPECT_TRUE(returned) << "StopRecord waits for the frozen server";
+    EXPECT_LT(steady_clock::now() - begun, 2500ms);
+    server.signal(SIGCONT);
+    EXPECT_FALSE(stopping.get());
+    EXPECT_FALSE(recorder->IsRecording());
+    const int seen = blocks;
+    loop.processPending();
+    EXPECT_EQ(blocks, seen) << "nothing reaches the engine after its stop";
+    for (int i = 0; i < 500 && QueuedWaveInDevice::strandedThreads() > 0; ++i)
+        std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(QueuedWaveInDevice::strandedThreads(), 0);
+    recorder.reset();
+}
+
+// The tools as a user meets these faults: the live tuner and the recorder notice a killed or
+// frozen server, say so in one line and end with status 2; Ctrl-C ends a recording on a frozen
+// server at once; the file is a valid WAV in every case.
+struct Spawned {
+    pid_t pid = -1;
+    std::string out, err;
+};
+
+Spawned spawnTool(const std::string& tool, const std::vector<std::string>& args, const std::string& server,
+                  const std::string& dir) {
+    Spawned s;
+    s.out = dir + "/out.txt";
+    s.err = dir + "/err.txt";
+    s.pid = fork();
+    if (s.pid == 0) {
+        setenv("PULSE_SERVER", server.c_str(), 1);
+        unsetenv("LCTUNE_INPUT");
+        if (!std::freopen(s.out.c_str(), "w", stdout) || !std::freopen(s.err.c_str(), "w", stderr))
+            _exit(127);
+        const std::string exe = std::string(LCTUNE_TOOLS_DIR) + "/" + tool;
+        std::vector<char*> argv{const_cast<char*>(exe.c_str())};
+        for (const auto& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(exe.c_str(), argv.data());
+        _exit(127);
+    }
+    return s;
+}
+
+/// The exit status, or -1 when the program has not ended within `limit` (it is killed then).
+int waitFor(const Spawned& s, std::chrono::milliseconds limit) {
+    const auto deadline = steady_clock::now() + limit;
+    int status = 0;
+    while (waitpid(s.pid, &status, WNOHANG) == 0) {
+        if (steady_clock::now() > deadline) {
+            ::kill(s.pid, SIGKILL);
+            waitpid(s.pid, &status, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool waitForFile(const std::string& path, uintmax_t bytes) {
+    for (int i = 0; i < 750; ++i) {
+        std::error_code ec;
+        if (std::filesystem::file_size(path, ec) >= bytes && !ec) return true;
+        std::this_thread::sleep_for(20ms);
+    }
+    return false;
+}
+
+void expectValidRecording(const std::string& path) {
+    const test::WavContents got = test::readWav(path);
+    ASSERT_TRUE(got.ok) << path;
+    EXPECT_GT(got.info.frames, 5120);
+    EXPECT_EQ(std::filesystem::file_size(path), 46 + 2 * static_cast<uintmax_t>(got.info.frames));
+}
+
+TEST(PulseCapture, TheToolsReportALostServerAndEndWithStatusTwo) {
+    REQUIRE_PULSE();
+    std::signal(SIGPIPE, SIG_IGN); // the feeders write on into pipes whose server has gone
+    test::TempDir dir;
+    {
+        // The live tuner, its server killed.
+        PrivateServer server;
+        ASSERT_TRUE(server.running());
+        Feeder feeder(server.fifo(), 200);
+        const Spawned live =
+            spawnTool("lctune-analyse", {"--input", "default"}, server.address(), dir.path());
+        ASSERT_TRUE(waitForFile(live.out, 2000)) << test::slurp(live.err);
+        server.signal(SIGKILL);
+        EXPECT_EQ(waitFor(live, 15s), 2);
+        const std::string err = test::slurp(live.err);
+        EXPECT_NE(err.find("lost"), std::string::npos) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    }
+    {
+        // A recording whose server freezes: found lost after five seconds without sound.
+        PrivateServer server;
+        ASSERT_TRUE(server.running());
+        Feeder feeder(server.fifo(), 300);
+        const std::string take = (dir / "frozen.wav").string();
+        const Spawned record = spawnTool("lctune-record", {take}, server.address(), dir.path());
+        ASSERT_TRUE(waitForFile(take, 46 + 3 * 10240)) << test::slurp(record.err);
+        server.signal(SIGSTOP);
+        EXPECT_EQ(waitFor(record, 15s), 2);
+        const std::string err = test::slurp(record.err);
+        EXPECT_NE(err.find("lost"), std::string::npos) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        expectValidRecording(take);
+    }
+    {
+        // Ctrl-C on a frozen server ends the recording at once.
+        PrivateServer server;
+        ASSERT_TRUE(server.running());
+        Feeder feeder(server.fifo(), 400);
+        const std::string take = (dir / "interrupted.wav").string();
+        const Spawned record = spawnTool("lctune-record", {take}, server.address(), dir.path());
+        ASSERT_TRUE(waitForFile(take, 46 + 3 * 10240)) << test::slurp(record.err);
+        server.signal(SIGSTOP);
+        std::this_thread::sleep_for(300ms);
+        const auto interrupted = steady_clock::now();
+        ::kill(record.pid, SIGINT);
+        EXPECT_EQ(waitFor(record, 10s), 2);
+        EXPECT_LT(steady_clock::now() - interrupted, 3s);
+        const std::string err = test::slurp(record.err);
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        expectValidRecording(take);
+    }
 }
 
 } // namespace

@@ -5,11 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <numeric>
+#include <thread>
 #include <type_traits>
 
 using namespace lctune;
 using namespace lctune::fake;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -251,6 +254,54 @@ TEST_F(WaveInRecorderTest, BufferSettingsApplyAtStartAndStayFixedWhileCapturing)
     ASSERT_TRUE(recorder.StartRecord(8000, 1));
     for (const WaveHeader* h : waveIn.log.queue)
         EXPECT_LE(h->bufferLength, 2048 * 2);
+}
+
+TEST_F(WaveInRecorderTest, AStopThatDoesNotEndCleanlyReturnsFalseAndStillClosesTheDevice) {
+    ASSERT_TRUE(recorder.StartRecord(88200, 1));
+    waveIn.log.failStop = true;
+    EXPECT_FALSE(recorder.StopRecord());
+    EXPECT_FALSE(recorder.IsRecording());
+    EXPECT_EQ(waveIn.log.calls.back(), "close");
+    waveIn.log.failStop = false;
+    EXPECT_TRUE(recorder.StartRecord(88200, 1));
+}
+
+// A device that goes silent (a sound server killed or frozen) or fails for good is reported once
+// per capture session, through DeviceLost, with a reason; the owner decides what to do.
+TEST_F(WaveInRecorderTest, ASilentOrFailedDeviceIsReportedLostOncePerSession) {
+    std::vector<std::string> lost;
+    recorder.DeviceLost.connect([&](const std::string& why) { lost.push_back(why); });
+    recorder.silenceLimit(500ms);
+    recorder.checkDevice(); // idle: nothing to check
+    ASSERT_TRUE(recorder.StartRecord(88200, 1));
+    for (int i = 0; i < 3; ++i) { // buffers that keep coming keep the device alive
+        std::this_thread::sleep_for(100ms);
+        ASSERT_TRUE(waveIn.deliver(ramp(5120, 0)));
+        loop.processPending();
+        recorder.checkDevice();
+    }
+    EXPECT_TRUE(lost.empty());
+    std::this_thread::sleep_for(600ms);
+    recorder.checkDevice();
+    recorder.checkDevice();
+    ASSERT_EQ(lost.size(), 1u);
+    EXPECT_NE(lost[0].find("no sound"), std::string::npos) << lost[0];
+    EXPECT_TRUE(recorder.IsRecording());
+    recorder.StopRecord();
+    std::this_thread::sleep_for(600ms);
+    recorder.checkDevice();
+    EXPECT_EQ(lost.size(), 1u) << "nothing is lost while idle";
+
+    // A failure that the device itself notices is reported at once, in its words.
+    ASSERT_TRUE(recorder.StartRecord(88200, 1));
+    waveIn.log.failure = "the fake device broke";
+    waveIn.log.target->post(kWimFailed, nullptr);
+    loop.processPending();
+    ASSERT_EQ(lost.size(), 2u);
+    EXPECT_NE(lost[1].find("the fake device broke"), std::string::npos) << lost[1];
+    std::this_thread::sleep_for(600ms);
+    recorder.checkDevice();
+    EXPECT_EQ(lost.size(), 2u);
 }
 
 TEST_F(WaveInRecorderTest, DestructionWhileCapturingClosesTheDevice) {

@@ -3,19 +3,27 @@
 // configuration, and the ALSA mixer through a control plugin of our own.
 
 #include "capture/WaveInRecorder.h"
+#include "platform/AudioFile.h"
 #include "platform/MessageBoxService.h"
+#include "platform/MonoStream.h"
 #include "platform/PlainMessageLoop.h"
 #include "platform/QueuedWaveInDevice.h"
+#include "platform/SystemAudio.h"
 #include "platform/VirtualWaveIn.h"
 #include "platform/alsa/AlsaHandles.h"
 #include "platform/alsa/AlsaMixer.h"
 #include "platform/alsa/AlsaWaveIn.h"
 
+#include "support/TestSupport.h"
+
 #include <gtest/gtest.h>
+#include <sndfile.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <thread>
 #include <unistd.h>
 
@@ -26,15 +34,11 @@ namespace fs = std::filesystem;
 namespace {
 
 // A source that delivers a running count as fast as it is read, and can fail for good.
-class CountingDevice : public QueuedWaveInDevice {
+class CountingSource : public CaptureSource {
 public:
-    CountingDevice(std::shared_ptr<NotificationTarget> t)
-        : QueuedWaveInDevice(WaveFormat::pcm(8000, 1, 16), t) {}
-    ~CountingDevice() override { shutdown(); }
     std::atomic<int> failAfterReads{-1};
     std::atomic<int64_t> produced{0};
 
-protected:
     long captureFrames(int16_t* dst, long frames) override {
         if (failAfterReads == 0) return -1;
         if (failAfterReads > 0) --failAfterReads;
@@ -44,9 +48,55 @@ protected:
         std::this_thread::sleep_for(100us);
         return frames;
     }
-    bool startSource() override { return true; }
-    void stopSource() override {}
-    void closeSource() override {}
+    bool start() override { return true; }
+    void stop() override {}
+    std::string failure() const override { return "the count broke"; }
+};
+
+// A source that hangs as ALSA does on a frozen sound server: once frozen, every read and the stop
+// wait until it is thawed.
+class FreezingSource : public CaptureSource {
+public:
+    void freeze() {
+        std::lock_guard lock(mutex_);
+        frozen_ = true;
+    }
+    void thaw() {
+        std::lock_guard lock(mutex_);
+        frozen_ = false;
+        thawed_.notify_all();
+    }
+    long captureFrames(int16_t* dst, long frames) override {
+        waitWhileFrozen();
+        std::fill(dst, dst + frames, int16_t{1234});
+        std::this_thread::sleep_for(1ms);
+        return frames;
+    }
+    bool start() override { return true; }
+    void stop() override { waitWhileFrozen(); }
+
+private:
+    void waitWhileFrozen() {
+        std::unique_lock lock(mutex_);
+        thawed_.wait(lock, [this] { return !frozen_; });
+    }
+    std::mutex mutex_;
+    std::condition_variable thawed_;
+    bool frozen_ = false;
+};
+
+class OneSourceService : public WaveInService {
+public:
+    explicit OneSourceService(std::shared_ptr<CaptureSource> source) : source_(std::move(source)) {}
+    int32_t deviceCount() override { return 1; }
+    std::string deviceName(int32_t) override { return "one source"; }
+    std::unique_ptr<WaveInDevice> open(int32_t, const WaveFormat& format,
+                                       std::shared_ptr<NotificationTarget> target, std::string&) override {
+        return std::make_unique<QueuedWaveInDevice>(format, std::move(target), source_);
+    }
+
+private:
+    std::shared_ptr<CaptureSource> source_;
 };
 
 struct Buffers {
@@ -65,8 +115,13 @@ TEST(QueuedWaveInDevice, FillsQueuedBuffersInOrderDropsInputWithoutBuffersAndSur
     PlainMessageLoop loop;
     auto target = loop.createTarget();
     std::vector<WaveHeader*> done;
-    loop.hook(*target, [&](uint32_t, void* p) { done.push_back(static_cast<WaveHeader*>(p)); });
-    CountingDevice device(target);
+    int failures = 0;
+    loop.hook(*target, [&](uint32_t message, void* p) {
+        if (message == kMmWimData) done.push_back(static_cast<WaveHeader*>(p));
+        failures += message == kWimFailed;
+    });
+    auto source = std::make_shared<CountingSource>();
+    QueuedWaveInDevice device(WaveFormat::pcm(8000, 1, 16), target, source);
     Buffers b(3, 1000);
     for (auto& h : b.headers)
         ASSERT_TRUE(device.prepare(h) && device.addBuffer(h));
@@ -82,36 +137,71 @@ TEST(QueuedWaveInDevice, FillsQueuedBuffersInOrderDropsInputWithoutBuffersAndSur
             ASSERT_EQ(b.memory[i][s], i * 1000 + s);
     }
     // Nothing queued: the thread keeps reading and drops what it reads.
-    const int64_t before = device.produced;
+    const int64_t before = source->produced;
     std::this_thread::sleep_for(20ms);
-    EXPECT_GT(device.produced, before);
+    EXPECT_GT(source->produced, before);
     ASSERT_TRUE(device.addBuffer(b.headers[0]));
     ASSERT_TRUE(loop.runUntil([&] { return done.size() == 4; }, 5s));
     EXPECT_NE(b.memory[0][0], 3000); // not where the third buffer ended: the input between was dropped
 
     // A lasting failure ends delivery without a crash; a restart delivers again.
-    device.failAfterReads = 0;
+    source->failAfterReads = 0;
     ASSERT_TRUE(device.addBuffer(b.headers[1]));
-    for (int i = 0; i < 200 && !device.failed(); ++i)
+    for (int i = 0; i < 200 && device.failure().empty(); ++i)
         std::this_thread::sleep_for(10ms);
-    EXPECT_TRUE(device.failed());
+    EXPECT_EQ(device.failure(), "the count broke");
     loop.processPending();
     EXPECT_EQ(done.size(), 4u);
+    EXPECT_EQ(failures, 1) << "the failure is posted as well";
     ASSERT_TRUE(device.stop());
-    device.failAfterReads = -1;
+    source->failAfterReads = -1;
     ASSERT_TRUE(device.start());
-    EXPECT_FALSE(device.failed());
+    EXPECT_EQ(device.failure(), "");
     ASSERT_TRUE(loop.runUntil([&] { return done.size() == 5; }, 5s));
     EXPECT_EQ(done.back(), &b.headers[1]);
 
     // A reset hands back every queued buffer.
     ASSERT_TRUE(device.addBuffer(b.headers[2]));
-    device.failAfterReads = 0;
+    source->failAfterReads = 0;
     ASSERT_TRUE(device.reset());
     loop.processPending();
     EXPECT_EQ(done.back(), &b.headers[2]);
     EXPECT_TRUE(device.close());
     EXPECT_FALSE(device.addBuffer(b.headers[0]));
+}
+
+// A source stuck inside a frozen sound server: StopRecord still returns in time, saying the device
+// did not stop cleanly, and the thread left behind never reaches the engine or its buffers again,
+// not even after the engine is gone.
+TEST(QueuedWaveInDevice, AStuckSourceIsLeftBehindSafelyAndStopReturnsInTime) {
+    auto source = std::make_shared<FreezingSource>();
+    OneSourceService service(source);
+    SystemAudio none = makeNoAudio();
+    PlainMessageLoop loop;
+    ConsoleMessageBox boxes;
+    auto recorder = std::make_unique<WaveInRecorder>(service, *none.mixers, loop, boxes);
+    int blocks = 0;
+    recorder->GotData.connect([&](std::span<int16_t>, int32_t&) { ++blocks; });
+    ASSERT_TRUE(recorder->StartRecord(8000, 1));
+    ASSERT_TRUE(loop.runUntil([&] { return blocks >= 2; }, 5s));
+
+    source->freeze();
+    std::this_thread::sleep_for(20ms);
+    const auto begun = std::chrono::steady_clock::now();
+    EXPECT_FALSE(recorder->StopRecord());
+    EXPECT_LT(std::chrono::steady_clock::now() - begun, 2s);
+    EXPECT_FALSE(recorder->IsRecording());
+    EXPECT_EQ(QueuedWaveInDevice::strandedThreads(), 1);
+
+    recorder.reset(); // the engine and its buffers are gone
+    source->thaw();   // the thread comes back with samples for them
+    for (int i = 0; i < 200 && QueuedWaveInDevice::strandedThreads() > 0; ++i)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(QueuedWaveInDevice::strandedThreads(), 0);
+    EXPECT_EQ(source.use_count(), 2) << "only the test and its service hold the source: the thread let go";
+    const int seen = blocks;
+    loop.processPending();
+    EXPECT_EQ(blocks, seen);
 }
 
 TEST(VirtualWaveIn, AToneAtMinus6DbfsAndClearErrorsForBadSources) {
@@ -145,14 +235,88 @@ TEST(VirtualWaveIn, AToneAtMinus6DbfsAndClearErrorsForBadSources) {
     EXPECT_NEAR(peak, 16423, 2);
     EXPECT_NEAR(crossings, 44, 1); // 441 Hz for 0.1 s
 
-    EXPECT_FALSE(VirtualWaveIn("tone:abc").open(0, WaveFormat::pcm(88200, 1, 16), target, error));
-    EXPECT_FALSE(VirtualWaveIn("tone:50000").open(0, WaveFormat::pcm(88200, 1, 16), target, error));
+    for (const char* bad :
+         {"tone:abc", "tone:50000", "tone:440abc", "tone:1e-300", "tone:0.5", "tone:", "tone:inf"})
+        EXPECT_FALSE(VirtualWaveIn(bad).open(0, WaveFormat::pcm(88200, 1, 16), target, error)) << bad;
+    EXPECT_TRUE(VirtualWaveIn("tone:1e3").open(0, WaveFormat::pcm(88200, 1, 16), target, error)) << error;
     VirtualWaveIn missing("/no/such/take.wav");
     EXPECT_EQ(missing.deviceName(0), "take.wav");
     error.clear();
     EXPECT_FALSE(missing.open(0, WaveFormat::pcm(88200, 1, 16), target, error));
     EXPECT_NE(error.find("/no/such/take.wav"), std::string::npos);
     EXPECT_FALSE(missing.open(1, WaveFormat::pcm(88200, 1, 16), target, error));
+}
+
+// Recordings from files.
+
+bool writeReal(const std::string& path, const std::vector<double>& samples, int rate, int channels,
+               int subtype) {
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = SF_FORMAT_WAV | subtype;
+    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (!f) return false;
+    const bool ok = sf_write_double(f, samples.data(), static_cast<sf_count_t>(samples.size())) ==
+                    static_cast<sf_count_t>(samples.size());
+    return sf_close(f) == 0 && ok;
+}
+
+// Floating-point recordings hold their samples as fractions of full scale, which is 32768: a float
+// copy of a 16-bit file reads as exactly its samples; halves round to even; beyond full scale clips.
+TEST(AudioFile, FloatingPointFilesReadAsTheir16BitSamplesAndClipBeyondFullScale) {
+    test::TempDir dir;
+    std::vector<int16_t> expected = test::pattern(20000, 3);
+    expected.insert(expected.end(), {32767, -32768});
+    std::vector<double> real;
+    for (const int16_t s : expected)
+        real.push_back(s / 32768.0);
+    real.insert(real.end(), {1.5, -1.5, 0.5 / 32768, 1.5 / 32768, -2.5 / 32768, std::nan("")});
+    expected.insert(expected.end(), {32767, -32768, 0, 2, -2, 0});
+    for (const int subtype : {SF_FORMAT_FLOAT, SF_FORMAT_DOUBLE}) {
+        const std::string path = dir / ("real" + std::to_string(subtype) + ".wav");
+        ASSERT_TRUE(writeReal(path, real, 44100, 2, subtype));
+        AudioData data;
+        std::string error;
+        ASSERT_TRUE(readAudioFile(path, data, error)) << error;
+        EXPECT_EQ(data.channels, 2);
+        EXPECT_TRUE(data.samples == expected) << "subtype " << subtype;
+    }
+}
+
+// Streaming (decoded, mixed and converted piece by piece) gives exactly the samples of converting
+// the whole recording at once, across every piece boundary and at the end.
+TEST(MonoStream, GivesExactlyTheSamplesOfTheWholeFileConversion) {
+    test::TempDir dir;
+    const struct {
+        int rate, channels;
+    } cases[] = {{44100, 2}, {22050, 1}, {88200, 1}, {48000, 3}, {96000, 1}};
+    for (const auto c : cases) {
+        const std::string path = dir / ("in" + std::to_string(c.rate) + ".wav");
+        const size_t frames = 150001; // more than two pieces
+        std::vector<int16_t> samples = test::pattern(frames * static_cast<size_t>(c.channels), 9);
+        for (size_t i = 0; i < samples.size(); ++i) // quieter, so the conversion does not clip
+            samples[i] = static_cast<int16_t>(samples[i] / 4 + 8000 * std::sin(static_cast<double>(i) / 40));
+        ASSERT_TRUE(test::writeWav(path, samples, c.rate, c.channels));
+        std::vector<int16_t> whole;
+        std::string error;
+        ASSERT_TRUE(convertRate(mixToMono(samples, c.channels), c.rate, 88200, whole, error)) << error;
+
+        MonoStream stream;
+        ASSERT_TRUE(stream.open(path, 88200)) << stream.error();
+        std::vector<int16_t> streamed;
+        for (auto piece = stream.next(); !piece.empty(); piece = stream.next())
+            streamed.insert(streamed.end(), piece.begin(), piece.end());
+        EXPECT_FALSE(stream.failed()) << stream.error();
+        EXPECT_EQ(stream.samples(), static_cast<int64_t>(streamed.size()));
+        ASSERT_EQ(streamed.size(), whole.size()) << c.rate << " Hz";
+        EXPECT_TRUE(streamed == whole) << c.rate << " Hz";
+    }
+    MonoStream tooSlow;
+    const std::string one = dir / "one-hertz.wav";
+    ASSERT_TRUE(test::writeWav(one, std::vector<int16_t>(100, 1), 1, 1));
+    EXPECT_FALSE(tooSlow.open(one, 88200));
+    EXPECT_EQ(tooSlow.error().rfind(one + ": ", 0), 0u) << tooSlow.error();
 }
 
 // ALSA through a private configuration.

@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 using namespace lctune;
 using namespace lctune::fake;
@@ -110,7 +112,7 @@ TEST_F(CaptureHubTest, AFailedStartSaysWhichStepFailed) {
 
 TEST_F(CaptureHubTest, AWriteFailureStopsTheRecordingBeforeTheWarning) {
     RecordingRequest r = request("full.wav");
-    r.path = "/dev/full";
+    FileSizeLimit diskFull(1000);
     ASSERT_EQ(hub.startRecording(r), StartResult::Started);
     bool stoppedBeforeWarning = false;
     boxes.shown.clear();
@@ -129,6 +131,18 @@ TEST_F(CaptureHubTest, AWriteFailureStopsTheRecordingBeforeTheWarning) {
     deliver(pattern(5120, 9));
     EXPECT_TRUE(stoppedBeforeWarning);
     EXPECT_EQ(boxes.shown.size(), 1u);
+}
+
+// The windows learn of a lost device from the display tick, which checks the device every time.
+TEST_F(CaptureHubTest, TheTickChecksTheDevice) {
+    int lost = 0;
+    hub.recorder().DeviceLost.connect([&](const std::string&) { ++lost; });
+    hub.recorder().silenceLimit(std::chrono::milliseconds(50));
+    flags.tunerActive = true;
+    ASSERT_EQ(hub.startRecording(request("t.wav")), StartResult::Started);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    hub.tick();
+    EXPECT_EQ(lost, 1);
 }
 
 class HubTickTest : public CaptureHubTest {

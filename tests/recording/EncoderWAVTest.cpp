@@ -6,11 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace lctune {
@@ -183,13 +187,106 @@ TEST(EncoderWAV, FileFailuresGive2And10) {
     AppFlags flags;
     EncoderWAV enc(WaveFormat::pcm(8000, 1, 16), flags);
     EXPECT_EQ(enc.Encoder_EncoderInit(8000, 1, dir / "missing-folder/x.wav"), 2);
+    EXPECT_NE(enc.lastError().find("cannot create"), std::string::npos) << enc.lastError();
     EXPECT_EQ(enc.Encoder_EncoderClose(), 2);
 
-    ASSERT_EQ(enc.Encoder_EncoderInit(8000, 1, "/dev/full"), 0);
-    int16_t s[64] = {};
+    // The disk fills up during the recording: the block is refused whole and the file stays a
+    // valid WAV of everything written before.
+    const std::vector<int16_t> block = pattern(1000, 5);
     int32_t used = 0;
-    EXPECT_EQ(enc.Encoder_Encode(s, sizeof s, used), 10);
+    {
+        FileSizeLimit limit(46 + 2000 + 1000);
+        ASSERT_EQ(enc.Encoder_EncoderInit(8000, 1, dir / "full.wav"), 0);
+        EXPECT_EQ(enc.Encoder_Encode(block.data(), 2000, used), 0);
+        EXPECT_EQ(enc.Encoder_Encode(block.data(), 2000, used), 10);
+        EXPECT_NE(enc.lastError().find("full.wav"), std::string::npos) << enc.lastError();
+        EXPECT_EQ(enc.Encoder_EncoderClose(), 0);
+    }
+    const WavContents got = readWav(dir / "full.wav");
+    ASSERT_TRUE(got.ok);
+    EXPECT_EQ(got.samples, block);
+}
+
+// A disk full before the first byte: nothing is recorded and no empty, invalid file is left.
+TEST(EncoderWAV, AFullDiskAtTheStartLeavesNoFile) {
+    AppFlags flags;
+    EncoderWAV enc(WaveFormat::pcm(8000, 1, 16), flags);
+    EXPECT_EQ(enc.Encoder_EncoderInit(8000, 1, "/dev/full"), 2);
+    EXPECT_NE(enc.lastError().find("No space left"), std::string::npos) << enc.lastError();
+    EXPECT_TRUE(fs::exists("/dev/full")) << "a device is never removed";
+
+    SmallDisk disk;
+    if (!disk.mounted()) GTEST_SKIP() << disk.why();
+    disk.fill();
+    EXPECT_EQ(enc.Encoder_EncoderInit(8000, 1, disk / "take.wav"), 2);
+    EXPECT_NE(enc.lastError().find("No space left"), std::string::npos) << enc.lastError();
+    EXPECT_FALSE(fs::exists(disk / "take.wav"));
+}
+
+// Only a file that can seek takes a WAV: its sizes are rewritten at the start.
+TEST(EncoderWAV, AnOutputThatCannotSeekIsRefused) {
+    TempDir dir;
+    AppFlags flags;
+    const fs::path fifo = dir / "pipe.wav";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    EncoderWAV enc(WaveFormat::pcm(8000, 1, 16), flags);
+    EXPECT_EQ(enc.Encoder_EncoderInit(8000, 1, fifo), 2);
+    EXPECT_NE(enc.lastError().find("cannot seek"), std::string::npos) << enc.lastError();
+    char byte = 0;
+    EXPECT_LE(::read(reader, &byte, 1), 0) << "nothing was written into the pipe";
+    ::close(reader);
+    // Without a reader, opening a pipe would wait for one; the refusal comes at once.
+    EXPECT_EQ(enc.Encoder_EncoderInit(8000, 1, fifo), 2);
+    EXPECT_TRUE(fs::exists(fifo));
+}
+
+// A recording that is never closed (the program killed, the machine off) is still a valid WAV:
+// the header is valid from the start and its sizes follow the audio at least once a second.
+TEST(EncoderWAV, AFileThatIsNeverClosedIsValidUpToTheLastRefresh) {
+    TempDir dir;
+    AppFlags flags;
+    const fs::path path = dir / "unclosed.wav";
+    EncoderWAV enc(WaveFormat::pcm(8000, 1, 16), flags);
+    ASSERT_EQ(enc.Encoder_EncoderInit(8000, 1, path), 0);
+    WavContents got = readWav(path);
+    ASSERT_TRUE(got.ok) << "valid as soon as it is created";
+    EXPECT_EQ(got.info.frames, 0);
+
+    const std::vector<int16_t> fed = pattern(800 * 13, 6);
+    int32_t used = 0;
+    for (size_t i = 0; i < 13; ++i) { // 1.3 s of blocks, one every 100 ms
+        ASSERT_EQ(enc.Encoder_Encode(fed.data() + i * 800, 1600, used), 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    got = readWav(path);
+    ASSERT_TRUE(got.ok);
+    EXPECT_GE(got.info.frames, 800 * 3) << "refreshed within the first second";
+    EXPECT_TRUE(std::equal(got.samples.begin(), got.samples.end(), fed.begin()));
     EXPECT_EQ(enc.Encoder_EncoderClose(), 0);
+    EXPECT_EQ(readWav(path).samples, fed);
+}
+
+// RIFF chunks are padded to even lengths: an 8-bit mono file with an odd number of frames ends in
+// a pad byte that the RIFF size counts and the data size does not.
+TEST(EncoderWAV, AnOddDataChunkGetsItsPadByte) {
+    TempDir dir;
+    AppFlags flags;
+    EncoderWAV enc(WaveFormat::pcm(8000, 1, 8), flags);
+    ASSERT_EQ(enc.Encoder_EncoderInit(8000, 1, dir / "odd.wav"), 0);
+    const std::vector<int16_t> samples{256, -256, 512};
+    int32_t used = 0;
+    ASSERT_EQ(enc.Encoder_Encode(samples.data(), 6, used), 0);
+    ASSERT_EQ(enc.Encoder_EncoderClose(), 0);
+    const std::vector<uint8_t> file = readBytes(dir / "odd.wav");
+    ASSERT_EQ(file.size(), 46u + 3u + 1u);
+    EXPECT_EQ(le32(file, 4), 42u);
+    EXPECT_EQ(le32(file, 42), 3u);
+    EXPECT_EQ(std::vector<uint8_t>(file.begin() + 46, file.end()), (std::vector<uint8_t>{129, 127, 130, 0}));
+    const WavContents got = readWav(dir / "odd.wav");
+    ASSERT_TRUE(got.ok);
+    EXPECT_EQ(got.info.frames, 3);
 }
 
 TEST(EncoderWAV, WhileTheTunerRunsNoFileIsCreatedAndCloseReleasesTheStream) {
@@ -237,7 +334,8 @@ TEST(EncoderWAV, ABlockThatWouldPassFourGibibytesIsRefusedAndTheFileStaysValid) 
     const fs::path path = dir / "long.wav";
     EncoderWAV enc(WaveFormat::pcm(8000, 1, 16), flags);
     ASSERT_EQ(enc.Encoder_EncoderInit(8000, 1, path), 0);
-    const uintmax_t nearLimit = EncoderWAV::kMaxFileBytes - 100;
+    // 16-bit audio comes in whole samples, so the largest file ends one byte short of the limit.
+    const uintmax_t nearLimit = EncoderWAV::kMaxFileBytes - 101;
     EncoderWAVTestAccess::growFile(enc, static_cast<int64_t>(nearLimit));
     ASSERT_EQ(fs::file_size(path), nearLimit);
 
@@ -245,17 +343,17 @@ TEST(EncoderWAV, ABlockThatWouldPassFourGibibytesIsRefusedAndTheFileStaysValid) 
     int32_t used = -1;
     EXPECT_EQ(enc.Encoder_Encode(block.data(), 200, used), 10);
     EXPECT_EQ(fs::file_size(path), nearLimit);
-    EXPECT_EQ(enc.Encoder_Encode(block.data(), 100, used), 0); // exactly up to the last byte
+    EXPECT_EQ(enc.Encoder_Encode(block.data(), 100, used), 0); // up to the last whole sample
     EXPECT_EQ(used, 100);
     EXPECT_EQ(enc.Encoder_Encode(block.data(), 2, used), 10);
     ASSERT_EQ(enc.Encoder_EncoderClose(), 0);
 
-    EXPECT_EQ(fs::file_size(path), static_cast<uintmax_t>(EncoderWAV::kMaxFileBytes));
+    EXPECT_EQ(fs::file_size(path), static_cast<uintmax_t>(EncoderWAV::kMaxFileBytes - 1));
     std::ifstream in(path, std::ios::binary);
     std::vector<uint8_t> head(46);
     in.read(reinterpret_cast<char*>(head.data()), 46);
-    EXPECT_EQ(le32(head, 4), EncoderWAV::kMaxFileBytes - 8);
-    EXPECT_EQ(le32(head, 42), EncoderWAV::kMaxFileBytes - 46);
+    EXPECT_EQ(le32(head, 4), EncoderWAV::kMaxFileBytes - 9);
+    EXPECT_EQ(le32(head, 42), EncoderWAV::kMaxFileBytes - 47);
 }
 
 TEST(EncoderWAV, OutputFormatFromTheRecordingSettings) {

@@ -18,6 +18,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -84,6 +86,26 @@ TEST(RecordingPipeline, AKnownRecordingComesOutSampleForSampleAcrossBufferBounda
     expectLoopedCopy(got.samples, mono, 1);
 }
 
+// A float recording (as editors export by default) plays exactly the samples of its 16-bit source.
+TEST(RecordingPipeline, AFloatInputPlaysTheSamplesOfIts16BitSource) {
+    TempDir dir;
+    const std::vector<int16_t> mono = pattern(30011, 7);
+    std::vector<float> scaled(mono.size());
+    for (size_t i = 0; i < mono.size(); ++i)
+        scaled[i] = static_cast<float>(mono[i]) / 32768.0f;
+    SF_INFO info{};
+    info.samplerate = 88200;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    SNDFILE* f = sf_open((dir / "float.wav").c_str(), SFM_WRITE, &info);
+    ASSERT_NE(f, nullptr);
+    sf_write_float(f, scaled.data(), static_cast<sf_count_t>(scaled.size()));
+    sf_close(f);
+    const WavContents got = recordThroughEngine(dir / "float.wav", dir / "out.wav", 1, 0.7);
+    ASSERT_TRUE(got.ok);
+    expectLoopedCopy(got.samples, mono, 1);
+}
+
 TEST(RecordingPipeline, StereoInputKeepsItsChannels) {
     TempDir dir;
     const std::vector<int16_t> stereo = pattern(2 * 20011, 2);
@@ -101,13 +123,20 @@ struct ToolRun {
     std::string err;
 };
 
-pid_t spawnRecord(const std::vector<std::string>& args, const std::string& input,
-                  const std::string& errFile) {
+/// Starts lctune-record; `fileLimit`, when given, is the largest file it may write (as on a disk
+/// about to fill up).
+pid_t spawnRecord(const std::vector<std::string>& args, const std::string& input, const std::string& errFile,
+                  rlim_t fileLimit = RLIM_INFINITY) {
     const pid_t pid = fork();
     if (pid == 0) {
         if (!input.empty()) setenv("LCTUNE_INPUT", input.c_str(), 1);
         FILE* err = std::freopen(errFile.c_str(), "w", stderr);
         (void)err;
+        if (fileLimit != RLIM_INFINITY) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{fileLimit, fileLimit};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
         std::vector<char*> argv;
         const std::string exe = std::string(LCTUNE_TOOLS_DIR) + "/lctune-record";
         argv.push_back(const_cast<char*>(exe.c_str()));
@@ -120,10 +149,18 @@ pid_t spawnRecord(const std::vector<std::string>& args, const std::string& input
     return pid;
 }
 
+/// Waits for the program to end; one that is still running after 30 s is killed (status -1).
 ToolRun finish(pid_t pid, const std::string& errFile) {
     ToolRun r;
     int status = 0;
-    waitpid(pid, &status, 0);
+    for (int i = 0; i < 3000 && waitpid(pid, &status, WNOHANG) == 0; ++i)
+        std::this_thread::sleep_for(10ms);
+    if (waitpid(pid, &status, WNOHANG) == 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        r.status = -1;
+        return r;
+    }
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     std::ifstream in(errFile);
     std::stringstream s;
@@ -167,6 +204,33 @@ TEST(LctuneRecord, InterruptedBySigintLeavesAValidFile) {
     EXPECT_EQ(fs::file_size(out), 46 + 2 * got.samples.size());
 }
 
+// The terminal closing (SIGHUP) ends a recording like Ctrl-C. A recording that is killed outright
+// (SIGKILL: the OOM killer, a shutdown) is still a valid WAV of what was written up to the last
+// refresh of its header.
+TEST(LctuneRecord, HangUpEndsLikeCtrlCAndAKilledRecordingStaysValid) {
+    TempDir dir;
+    const std::vector<int16_t> input = pattern(20011, 8);
+    writeWav(dir / "in.wav", input, 88200, 1);
+    for (const int sig : {SIGHUP, SIGKILL}) {
+        const std::string out = dir / ("take" + std::to_string(sig) + ".wav");
+        const std::string errFile = dir / "stderr.txt";
+        const pid_t pid = spawnRecord({out}, dir / "in.wav", errFile);
+        for (int i = 0; i < 500 && !fs::exists(out); ++i)
+            std::this_thread::sleep_for(10ms);
+        std::this_thread::sleep_for(1s);
+        kill(pid, sig);
+        const ToolRun r = finish(pid, errFile);
+        const WavContents got = readWav(out);
+        ASSERT_TRUE(got.ok) << "signal " << sig;
+        EXPECT_GE(got.samples.size(), 5120u * 4) << "signal " << sig;
+        expectLoopedCopy(got.samples, input, 1);
+        if (sig == SIGHUP) {
+            EXPECT_EQ(r.status, 0) << r.err;
+            EXPECT_EQ(fs::file_size(out), 46 + 2 * got.samples.size());
+        }
+    }
+}
+
 TEST(LctuneRecord, SecondsBitsChannelsAndEffectsAreHonoured) {
     TempDir dir;
     ToolRun r =
@@ -193,6 +257,12 @@ TEST(LctuneRecord, FailuresPrintOneLineAndExitWith2) {
     ToolRun r = runRecord({"--seconds", "1", "/dev/full"}, "tone:440", dir);
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("cannot write /dev/full"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("nothing was recorded"), std::string::npos) << r.err;
+    for (const char* tone : {"tone:440abc", "tone:1e-300"}) {
+        r = runRecord({"--seconds", "0.1", dir / "x.wav"}, tone, dir);
+        EXPECT_EQ(r.status, 2) << tone;
+        EXPECT_NE(r.err.find(tone), std::string::npos) << r.err;
+    }
 
     r = runRecord({dir / "no/such/folder/x.wav"}, "tone:440", dir);
     EXPECT_EQ(r.status, 2);
@@ -207,6 +277,59 @@ TEST(LctuneRecord, FailuresPrintOneLineAndExitWith2) {
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("cannot open input device 0"), std::string::npos) << r.err;
     EXPECT_FALSE(fs::exists(dir / "x.wav"));
+}
+
+// A WAV file's sizes are written at its start, so a pipe cannot take one: such an output is refused
+// before anything is recorded, and so is "-".
+TEST(LctuneRecord, OutputsThatCannotSeekAreRefused) {
+    TempDir dir;
+    const std::string fifo = dir / "pipe.wav";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    for (const std::string& out : {std::string("-"), fifo}) {
+        const ToolRun r = runRecord({"--seconds", "0.2", out}, "tone:440", dir);
+        EXPECT_EQ(r.status, 2) << out;
+        EXPECT_NE(r.err.find("seek"), std::string::npos) << out << ": " << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+    const std::string script = "LCTUNE_INPUT=tone:440 " + std::string(LCTUNE_TOOLS_DIR) +
+                               "/lctune-record --seconds 0.2 /dev/stdout 2>" + (dir / "err.txt").string() +
+                               " | cat >/dev/null; exit ${PIPESTATUS[0]}";
+    const int rc = std::system(("bash -c '" + script + "'").c_str());
+    EXPECT_EQ(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, 2);
+    std::ifstream err(dir / "err.txt");
+    std::stringstream text;
+    text << err.rdbuf();
+    EXPECT_NE(text.str().find("seek"), std::string::npos) << text.str();
+}
+
+// A disk that fills up during a recording keeps what was recorded, in a valid file; a disk full
+// from the start records nothing and leaves no file.
+TEST(LctuneRecord, AFullDiskSaysWhatWasKept) {
+    TempDir dir;
+    const std::string errFile = dir / "stderr.txt";
+    ToolRun r =
+        finish(spawnRecord({"--seconds", "1", dir / "some.wav"}, "tone:440", errFile, 46 + 30000), errFile);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("stay in the file"), std::string::npos) << r.err;
+    WavContents got = readWav(dir / "some.wav");
+    ASSERT_TRUE(got.ok);
+    EXPECT_EQ(got.samples.size(), 5120u * 2) << "the whole buffers that fitted";
+
+    SmallDisk disk;
+    if (!disk.mounted()) GTEST_SKIP() << disk.why();
+    r = runRecord({"--seconds", "10", disk / "take.wav"}, "tone:440", dir);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("stay in the file"), std::string::npos) << r.err;
+    got = readWav(disk / "take.wav");
+    ASSERT_TRUE(got.ok);
+    EXPECT_GT(got.samples.size(), 5120u);
+    EXPECT_EQ(fs::file_size(disk / "take.wav"), 46 + 2 * got.samples.size());
+
+    disk.fill();
+    r = runRecord({"--seconds", "1", disk / "nothing.wav"}, "tone:440", dir);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("nothing was recorded"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(disk / "nothing.wav"));
 }
 
 } // namespace

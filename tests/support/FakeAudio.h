@@ -23,6 +23,10 @@ struct WaveInLog {
     bool failOpen = false;
     int failPrepareAt = -1;
     bool failStart = false;
+    /// stop() and close() report that the device did not stop cleanly.
+    bool failStop = false;
+    /// What the device says about a lasting failure; empty while it works.
+    std::string failure;
     std::deque<WaveHeader*> queue;
     std::shared_ptr<NotificationTarget> target;
     bool open = false;
@@ -56,7 +60,7 @@ public:
     }
     bool stop() override {
         log_.calls.push_back("stop");
-        return true;
+        return !log_.failStop;
     }
     bool reset() override {
         log_.calls.push_back("reset");
@@ -71,8 +75,9 @@ public:
     bool close() override {
         log_.calls.push_back("close");
         log_.open = false;
-        return true;
+        return !log_.failStop;
     }
+    std::string failure() const override { return log_.failure; }
 
 private:
     WaveInLog& log_;

@@ -7,12 +7,19 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
+#include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <numbers>
 #include <string>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <unistd.h>
 #include <vector>
 
 namespace lctune::test {
@@ -101,6 +108,64 @@ inline WavContents readWav(const std::string& path) {
     sf_close(f);
     return c;
 }
+
+/// Writes that would take any file past `bytes` fail (EFBIG), as on a disk that fills up, for the
+/// lifetime of the object; the signal such a write raises is ignored meanwhile.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, savedHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*savedHandler_)(int) = SIG_DFL;
+};
+
+/// A 64 KiB file system (tmpfs) of its own, unmounted at the end. Mounting needs privileges:
+/// mounted() is false (and why() says so) where it is refused.
+class SmallDisk {
+public:
+    SmallDisk() {
+        if (::mount("tmpfs", dir_.path().c_str(), "tmpfs", 0, "size=64k") == 0)
+            mounted_ = true;
+        else
+            why_ = std::string("cannot mount a small tmpfs here: ") + std::strerror(errno);
+    }
+    ~SmallDisk() {
+        if (mounted_) ::umount2(dir_.path().c_str(), MNT_DETACH);
+    }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+
+    bool mounted() const { return mounted_; }
+    const std::string& why() const { return why_; }
+    std::filesystem::path operator/(const std::string& name) const { return dir_ / name; }
+    /// Fills the disk to the last byte with a file of its own.
+    void fill() const {
+        const int fd = ::open((dir_ / "filler").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        const std::vector<char> chunk(512, 'x');
+        for (size_t n = chunk.size(); fd >= 0 && n > 0; n /= 2)
+            while (::write(fd, chunk.data(), n) == static_cast<ssize_t>(n)) {
+            }
+        if (fd >= 0) ::close(fd);
+    }
+
+private:
+    TempDir dir_;
+    bool mounted_ = false;
+    std::string why_;
+};
 
 /// Sets an environment variable for the lifetime of the object.
 class ScopedEnv {

@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sndfile.h>
+#include <sys/stat.h>
 #include <vector>
 
 using lctune::test::runTool;
@@ -43,6 +45,27 @@ std::string tempWav(const std::string& name, const std::vector<int16_t>& samples
     const std::string path = ::testing::TempDir() + name;
     EXPECT_TRUE(writeWav(path, samples, rate, channels));
     return path;
+}
+
+// Runs a bash script; returns its exit status and what it wrote to stderr.
+ToolResult runScript(const std::string& script) {
+    const std::string err = ::testing::TempDir() + "script.err";
+    const std::string cmd = "bash -c " + shellQuote(script) + " 2>" + shellQuote(err) + " </dev/null";
+    const int rc = std::system(cmd.c_str());
+    ToolResult r;
+    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    r.err = slurp(err);
+    return r;
+}
+
+std::string tool(const std::string& name) {
+    return shellQuote(std::string(LCTUNE_TOOLS_DIR) + "/" + name);
+}
+
+void expectOneLineFailure(const ToolResult& r, const std::string& what) {
+    EXPECT_EQ(r.status, 2) << what;
+    EXPECT_EQ(r.err.rfind("lctune-analyse: ", 0), 0u) << what << ": " << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << what << ": " << r.err;
 }
 
 } // namespace
@@ -83,11 +106,14 @@ TEST(AnalyseTool, TableHasTheHeaderAndOneLinePerTick) {
     EXPECT_EQ(l[46].substr(0, 9), "46\t1.150\t");
 }
 
-TEST(AnalyseTool, ShortRecordingPrintsTheHeaderOnly) {
+TEST(AnalyseTool, ShortRecordingPrintsTheHeaderOnlyAndSaysWhy) {
     const std::string path = tempWav("short.wav", std::vector<int16_t>(5119, 1000), 88200, 1);
     const auto r = runTool("lctune-analyse", shellQuote(path));
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, kHeader);
+    EXPECT_NE(r.err.find("shorter than one block"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(path), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
 }
 
 TEST(AnalyseTool, ExactlyOneBlockGivesTwoTicks) {
@@ -130,6 +156,74 @@ TEST(AnalyseTool, BadInputFailsWithOneLineAndStatusTwo) {
         EXPECT_EQ(r.err.rfind("lctune-analyse: ", 0), 0u) << args << ": " << r.err;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << args << ": " << r.err;
     }
+}
+
+// A WAV file whose header gives the sample rate `rate`.
+std::string wavWithRate(const std::string& name, uint32_t rate) {
+    const std::string path = tempWav(name, std::vector<int16_t>(20000, 500), 88200, 1);
+    std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(24);
+    const char bytes[4] = {static_cast<char>(rate & 0xFF), static_cast<char>((rate >> 8) & 0xFF),
+                           static_cast<char>((rate >> 16) & 0xFF), static_cast<char>(rate >> 24)};
+    f.write(bytes, 4);
+    return path;
+}
+
+TEST(AnalyseTool, UnreadableInputsAreNamedPlainly) {
+    const std::string dir = ::testing::TempDir() + "a-folder.wav";
+    mkdir(dir.c_str(), 0755);
+    const std::string rate0 = wavWithRate("rate0.wav", 0), rate1 = wavWithRate("rate1.wav", 1);
+    const struct {
+        std::string file, says;
+    } cases[] = {{dir, "is a directory"}, {rate0, "sample rate of 0"}, {rate1, "88200"}};
+    for (const auto& c : cases) {
+        const auto r = runTool("lctune-analyse", shellQuote(c.file));
+        expectOneLineFailure(r, c.file);
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find(c.file), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("Internal error"), std::string::npos) << r.err;
+    }
+}
+
+// Float and double copies of a 16-bit recording, as editors export them, hold exactly its samples:
+// the table is the same.
+TEST(AnalyseTool, FloatAndDoubleFilesGiveTheTableOfTheir16BitSource) {
+    for (const char* name : {"sine-440.wav", "g3-44100-stereo.wav"}) {
+        const std::string source = name;
+        const auto want = runTool("lctune-analyse", shellQuote(kData + "/" + source));
+        ASSERT_EQ(want.status, 0);
+        for (const char* width : {"32", "64"}) {
+            const std::string bits = width;
+            const std::string path = ::testing::TempDir() + "float" + bits + "-" + source;
+            const auto made = runScript("sox " + shellQuote(kData + "/" + source) + " -e floating-point -b " +
+                                        bits + " " + shellQuote(path));
+            ASSERT_EQ(made.status, 0) << made.err;
+            const auto got = runTool("lctune-analyse", shellQuote(path));
+            EXPECT_EQ(got.status, 0) << got.err;
+            EXPECT_TRUE(got.out == want.out) << source << " as " << bits << "-bit floating point";
+        }
+    }
+}
+
+// Output that cannot be written (a full disk, a reader that has gone) is a failure, not a short
+// table with status 0.
+TEST(AnalyseTool, LostOutputFailsWithStatusTwo) {
+    const std::string wav = shellQuote(kData + "/g3-44100-stereo.wav");
+    const std::string analyse = tool("lctune-analyse");
+    for (const std::string& args : {wav, std::string("--help"), std::string("--version")})
+        expectOneLineFailure(runScript(analyse + " " + args + " >/dev/full"), args + " >/dev/full");
+    // SIGPIPE ignored: once `head` has gone, the writes fail with EPIPE. The table (40 s of sound)
+    // is longer than the pipe holds, so the reader is gone before it ends.
+    const std::string longWav = ::testing::TempDir() + "forty-seconds.wav";
+    ASSERT_EQ(runTool("lctune-synth", "--kind sine --freq 220 --seconds 40 " + shellQuote(longWav)).status,
+              0);
+    expectOneLineFailure(runScript("trap '' PIPE; " + analyse + " " + shellQuote(longWav) +
+                                   " | head -c 100 >/dev/null; exit ${PIPESTATUS[0]}"),
+                         "a closed pipe");
+    expectOneLineFailure(
+        runScript("LCTUNE_INPUT=tone:440 timeout 10 " + analyse + " --input default >/dev/full"),
+        "the live tuner >/dev/full");
 }
 
 TEST(AnalyseTool, HelpAndVersionSucceed) {

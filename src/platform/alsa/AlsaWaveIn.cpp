@@ -30,13 +30,19 @@ int openPcm(alsa::PcmHandle& pcm, const std::string& name, const std::string& co
     return rc;
 }
 
-class AlsaDevice : public QueuedWaveInDevice {
+// One ALSA PCM as a capture source. Closing it (the handle's deleter) happens on whichever thread
+// lets go of it last: on a frozen sound server that may be a capture thread left behind.
+class AlsaSource : public CaptureSource {
 public:
-    AlsaDevice(alsa::PcmHandle pcm, const WaveFormat& format, std::shared_ptr<NotificationTarget> target)
-        : QueuedWaveInDevice(format, std::move(target)), handle_(std::move(pcm)), pcm_(handle_.get()) {}
-    ~AlsaDevice() override { shutdown(); }
+    AlsaSource(alsa::PcmHandle pcm, std::string name)
+        : handle_(std::move(pcm)), pcm_(handle_.get()), name_(std::move(name)) {}
 
-protected:
+    bool start() override {
+        const snd_pcm_state_t state = snd_pcm_state(pcm_);
+        if (state != SND_PCM_STATE_PREPARED && snd_pcm_prepare(pcm_) < 0) return false;
+        return snd_pcm_start(pcm_) >= 0;
+    }
+
     long captureFrames(int16_t* dst, long frames) override {
         const int ready = snd_pcm_wait(pcm_, 100);
         if (ready == 0) return 0;
@@ -47,29 +53,27 @@ protected:
         return static_cast<long>(got);
     }
 
-    bool startSource() override {
-        const snd_pcm_state_t state = snd_pcm_state(pcm_);
-        if (state != SND_PCM_STATE_PREPARED && snd_pcm_prepare(pcm_) < 0) return false;
-        return snd_pcm_start(pcm_) >= 0;
-    }
+    void stop() override { snd_pcm_drop(pcm_); }
 
-    void stopSource() override { snd_pcm_drop(pcm_); }
-
-    void closeSource() override {
-        handle_.reset();
-        pcm_ = nullptr;
+    std::string failure() const override {
+        return "capture from " + name_ + " failed: " + snd_strerror(error_);
     }
 
 private:
     // An overrun or a suspend is recovered and capture goes on; anything else ends it.
     long recover(int err) {
-        if (snd_pcm_recover(pcm_, err, 1) < 0) return -1;
+        if (snd_pcm_recover(pcm_, err, 1) < 0) {
+            error_ = err;
+            return -1;
+        }
         snd_pcm_start(pcm_);
         return 0;
     }
 
     alsa::PcmHandle handle_;
     snd_pcm_t* pcm_;
+    std::string name_;
+    int error_ = 0;
 };
 
 } // namespace
@@ -172,7 +176,8 @@ std::unique_ptr<WaveInDevice> AlsaWaveIn::open(int32_t index, const WaveFormat& 
                 std::to_string(format.channels) + " channel(s): " + snd_strerror(rc);
         return nullptr;
     }
-    return std::make_unique<AlsaDevice>(std::move(pcm), format, std::move(target));
+    return std::make_unique<QueuedWaveInDevice>(format, std::move(target),
+                                                std::make_shared<AlsaSource>(std::move(pcm), name));
 }
 
 } // namespace lctune

@@ -2,7 +2,8 @@
 // Wave input on ALSA. Device 0 is `default`, the system's default input (and what device -1
 // opens); then every other PCM that opens for capture, in the order of the system's name hints
 // (`null`, which delivers no sound at all, is left out). Capture runs non-blocking with a wait of
-// at most 100 ms, so stop() returns promptly; overruns are recovered, not fatal.
+// at most 100 ms; overruns are recovered, not fatal. A sound server that freezes can still hang the
+// PCM's stop and close: the queued device bounds both.
 
 #include "platform/QueuedWaveInDevice.h"
 
