@@ -48,9 +48,9 @@ std::vector<int16_t> pluckedBlock() {
     std::vector<int16_t> b(5120);
     for (size_t i = 0; i < b.size(); ++i) {
         const double t = static_cast<double>(i) / 88200.0;
-        b[i] = static_cast<int16_t>(std::lround(16000 * std::exp(-2 * t) *
-                                                (std::sin(2 * std::numbers::pi * 110 * t) +
-                                                 0.4 * std::sin(2 * std::numbers::pi * 220 * t))));
+        b[i] = static_cast<int16_t>(std::lround(
+            16000 * std::exp(-2 * t) *
+            (std::sin(2 * std::numbers::pi * 110 * t) + 0.4 * std::sin(2 * std::numbers::pi * 220 * t))));
     }
     return b;
 }
@@ -67,8 +67,8 @@ struct Rig {
 void BM_DisplayTickWhileTuning(benchmark::State& state) {
     const int scale = static_cast<int>(state.range(0));
     Rig rig;
-    QImagePlotSurface ampl(250, 110, scale), freq(250, 110, scale), left(428, 14, scale), right(428, 14, scale),
-        picture2(440, 110, scale);
+    QImagePlotSurface ampl(250, 110, scale), freq(250, 110, scale), left(428, 14, scale),
+        right(428, 14, scale), picture2(440, 110, scale);
     TunerSettings settings;
     TunerAnalysis analysis(settings, picture2, rig.flags);
     rig.hub.setDisplays({&ampl, &freq, &left, &right});

@@ -66,12 +66,20 @@ QImage symbol(bool record) {
     录音按钮->Caption(kIdle);
     录音按钮->Picture(红灯Image);
     录音按钮->Click.connect([this] { guarded(services_.messageBoxes, [this] { 录音按钮_Click(); }); });
+    // A device that fails while capturing (unplugged, the sound server gone) ends the capture as
+    // the stop button would, file and all, and says so once.
+    deviceLost_ = recordingWindow_.clsRecorder().DeviceLost.connect(
+        [this](const std::string& reason) { guarded(services_.messageBoxes, [&] { deviceLost(reason); }); });
     最小化的Picture = new QLabel(this);
     最小化的Picture->resize(24, 24);
     最小化的Picture->setAutoFillBackground(true);
     QPalette dark = 最小化的Picture->palette();
     dark.setColor(QPalette::Window, QColor(0, 64, 64));
     最小化的Picture->setPalette(dark);
+}
+
+录音框::~录音框() {
+    deviceLost_.disconnect();
 }
 
 void 录音框::load() {

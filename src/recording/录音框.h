@@ -6,6 +6,7 @@
 // own and the cover's window handles for a companion recording program. User-interface thread
 // only.
 
+#include "core/Event.h"
 #include "platform/ProgramServices.h"
 
 #include <QImage>
@@ -31,6 +32,7 @@ public:
     /// `coverHandle` gives the cover's window handle for the published link keys.
     录音框(ProgramServices& services, 录音窗& recordingWindow, 乐器调音窗& tuner,
            std::function<WId()> coverHandle);
+    ~录音框() override;
 
     /// Lays out the box over the screen, then publishes the two window handles.
     void load();
@@ -58,6 +60,7 @@ private:
     录音窗& recordingWindow_;
     乐器调音窗& tuner_;
     std::function<WId()> coverHandle_;
+    Connection deviceLost_;
     QPoint dragFrom_;
 };
 

@@ -155,9 +155,10 @@ TEST_F(Windows, ARecordingWritesTheCapturedSamplesExactly) {
 }
 
 TEST_F(Windows, AWriteErrorStopsTheRecordingBeforeTheMessage) {
-    rec().txtFile->setText(QStringLiteral("/dev/full"));
+    rec().txtFile->setText(QString::fromStdString((dir / "full.wav").string()));
     press();
     ASSERT_TRUE(capturing());
+    FileSizeLimit diskFull(1000); // the disk fills up during the recording
     bool stoppedFirst = false;
     fake.boxes.onShow = [&] { stoppedFirst = !capturing() && box().录音按钮->Caption() == "开始录音"; };
     deliver(pattern(5120, 3));
@@ -165,6 +166,25 @@ TEST_F(Windows, AWriteErrorStopsTheRecordingBeforeTheMessage) {
     EXPECT_EQ(fake.boxes.shown[0],
               std::make_pair(std::string("岚川调音器"), std::string(CaptureHub::kWriteError)));
     EXPECT_TRUE(stoppedFirst);
+}
+
+TEST_F(Windows, ALostDeviceEndsTheRecordingWithAValidFileAndOneWarning) {
+    const std::string file = (dir / "lost.wav").string();
+    rec().txtFile->setText(QString::fromStdString(file));
+    press();
+    deliver(pattern(5120, 4));
+    rec().clsRecorder().silenceLimit(std::chrono::milliseconds(0)); // no buffer since: lost
+    rec().tmrVis_Timer();
+    rec().tmrVis_Timer();
+    EXPECT_FALSE(capturing());
+    EXPECT_EQ(box().录音按钮->Caption(), "开始录音");
+    EXPECT_TRUE(rec().frmOut->isEnabled());
+    ASSERT_EQ(fake.boxes.shown.size(), 1u);
+    EXPECT_EQ(fake.boxes.shown[0].first, "提示");
+    EXPECT_EQ(readWav(file).samples, pattern(5120, 4)) << "what was recorded stays, in a valid file";
+    rec().clsRecorder().silenceLimit(std::chrono::milliseconds(5000));
+    tuner().开始->Value(true);
+    EXPECT_TRUE(capturing()) << "the tuner can start again";
 }
 
 TEST_F(Windows, FailedStartsSayWhyAndLeaveTheBoxIdle) {
