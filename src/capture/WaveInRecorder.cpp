@@ -116,6 +116,10 @@ bool WaveInRecorder::StartRecord(int32_t samplerate, int16_t Channels) {
     return true;
 }
 
+int64_t WaveInRecorder::DroppedFrames() const {
+    return droppedEarlier_ + (device_ ? device_->droppedFrames() : 0);
+}
+
 bool WaveInRecorder::StopRecord() {
     bool clean = true;
     if (device_) {
@@ -125,6 +129,7 @@ bool WaveInRecorder::StopRecord() {
         for (auto& b : buffers_)
             device_->unprepare(b.header);
         clean = device_->close() && clean;
+        droppedEarlier_ += device_->droppedFrames();
         device_.reset();
     }
     tearDownTarget();

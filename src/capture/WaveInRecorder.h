@@ -85,6 +85,8 @@ public:
 
     /// Why the last StartRecord failed, one line; empty after a success.
     const std::string& lastError() const { return lastError_; }
+    /// Frames heard while no buffer was queued (the handlers fell behind), over all sessions.
+    int64_t DroppedFrames() const;
 
 private:
     struct CaptureBuffer {
@@ -117,6 +119,7 @@ private:
     /// of a buffer that no longer exists.
     uint64_t session_ = 0;
     std::string lastError_;
+    int64_t droppedEarlier_ = 0;
     std::chrono::milliseconds silenceLimit_{5000};
     std::chrono::steady_clock::time_point lastBuffer_;
     bool lostReported_ = false;

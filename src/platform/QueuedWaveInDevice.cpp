@@ -34,6 +34,8 @@ struct QueuedWaveInDevice::Shared {
     const int32_t frameBytes;
     const std::shared_ptr<NotificationTarget> target;
     std::atomic<bool> running{false};
+    /// Frames read while no buffer was queued.
+    std::atomic<int64_t> dropped{0};
 
     std::mutex mutex; // guards everything below
     std::condition_variable threadEnded;
@@ -190,6 +192,10 @@ bool QueuedWaveInDevice::releaseSource() {
     return false;
 }
 
+int64_t QueuedWaveInDevice::droppedFrames() const {
+    return shared_->dropped;
+}
+
 std::string QueuedWaveInDevice::failure() const {
     std::lock_guard lock(shared_->mutex);
     return shared_->failure;
@@ -219,6 +225,7 @@ void QueuedWaveInDevice::run(std::shared_ptr<Shared> shared, std::shared_ptr<Cap
                 failure = source->failure();
                 break;
             }
+            if (got > 0 && !h) s.dropped += got;
             if (got == 0 || !h) continue;
             std::lock_guard lock(s.mutex);
             // Only this thread takes headers off the front while it runs.

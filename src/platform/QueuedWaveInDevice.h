@@ -48,6 +48,7 @@ public:
     /// False when the device did not stop cleanly or its source did not close in time.
     bool close() override;
     std::string failure() const override;
+    int64_t droppedFrames() const override;
 
     /// Capture and closing threads that were left behind and have not ended yet.
     static int32_t strandedThreads();

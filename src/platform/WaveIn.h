@@ -78,6 +78,8 @@ public:
     /// Why the device stopped delivering for good, one line; empty while it works. A device that
     /// notices such a failure itself also posts kWimFailed.
     virtual std::string failure() const { return {}; }
+    /// Frames the device heard while no buffer was queued, and so dropped.
+    virtual int64_t droppedFrames() const { return 0; }
 };
 
 class WaveInService {

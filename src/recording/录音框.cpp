@@ -4,6 +4,7 @@
 #include "core/Numbers.h"
 #include "platform/HandlerGuard.h"
 #include "platform/ScreenMetrics.h"
+#include "platform/qt/BackgroundDrag.h"
 #include "platform/qt/PictureBox.h"
 #include "recording/录音窗.h"
 #include "tuner/乐器调音窗.h"
@@ -19,7 +20,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRadioButton>
-#include <QWindow>
 
 #include <cmath>
 
@@ -161,17 +161,12 @@ void 录音框::deviceLost(const std::string& reason) {
 
 // Dragging by the background: the window manager's move where there is one, else a plain drag.
 void 录音框::mousePressEvent(QMouseEvent* e) {
-    dragFrom_ = QPoint();
-    if (e->button() == Qt::LeftButton) {
-        if (!windowHandle() || !windowHandle()->startSystemMove())
-            dragFrom_ = e->globalPosition().toPoint() - pos();
-    }
+    drag_.press(*this, *e);
     QWidget::mousePressEvent(e);
 }
 
 void 录音框::mouseMoveEvent(QMouseEvent* e) {
-    if ((e->buttons() & Qt::LeftButton) && !dragFrom_.isNull())
-        move(e->globalPosition().toPoint() - dragFrom_);
+    drag_.move(*this, *e);
     QWidget::mouseMoveEvent(e);
 }
 

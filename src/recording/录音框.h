@@ -8,6 +8,7 @@
 
 #include "core/Event.h"
 #include "platform/ProgramServices.h"
+#include "platform/qt/BackgroundDrag.h"
 
 #include <QImage>
 #include <QWidget>
@@ -61,7 +62,7 @@ private:
     乐器调音窗& tuner_;
     std::function<WId()> coverHandle_;
     Connection deviceLost_;
-    QPoint dragFrom_;
+    BackgroundDrag drag_;
 };
 
 } // namespace lctune

@@ -1,7 +1,6 @@
 // lctune: the tuner and recording program with its windows.
 
 #include "core/AppFlags.h"
-#include "core/Colors.h"
 #include "core/Version.h"
 #include "platform/ProgramServices.h"
 #include "platform/SystemAudio.h"
@@ -12,24 +11,20 @@
 #include "platform/qt/QtScreenMetrics.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "platform/qt/QtShell.h"
-#include "recording/录音窗.h"
+#include "shell/DrivenRun.h"
 #include "shell/Program.h"
 #include "shell/ProgramFolders.h"
 #include "shell/Screenshots.h"
 #include "shell/封面.h"
-#include "tuner/乐器调音窗.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QStandardPaths>
 #include <QTimer>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
-#include <optional>
 
 using namespace lctune;
 
@@ -74,35 +69,6 @@ bool displayAvailable() {
     return false;
 }
 
-// LCTUNE_TEST_RUN_SECONDS=N: the program prints every change of the note on stdout (its text,
-// its ground and the seconds since the first captured sound) and closes its tuner window after N
-// seconds, as a user would.
-double testRunSeconds() {
-    const char* value = std::getenv("LCTUNE_TEST_RUN_SECONDS");
-    return value ? std::atof(value) : 0.0;
-}
-
-void reportAndCloseAfter(封面& cover, double seconds) {
-    using Clock = std::chrono::steady_clock;
-    乐器调音窗& tuner = cover.program().tunerWindow();
-    TunerAnalysis& analysis = tuner.analysis();
-    auto firstSound = std::make_shared<std::optional<Clock::time_point>>();
-    cover.program().recordingWindow().hub().BlockProcessed.connect(
-        [firstSound](std::span<const int16_t>, int32_t) {
-            if (!*firstSound) *firstSound = Clock::now();
-        });
-    const auto report = [&analysis, firstSound] {
-        const double since =
-            *firstSound ? std::chrono::duration<double>(Clock::now() - **firstSound).count() : -1.0;
-        std::printf("音符\t%s\t%s\t%.3f\n", analysis.音符.Text().c_str(),
-                    colorHex(analysis.音符.BackColor()).c_str(), since);
-        std::fflush(stdout);
-    };
-    analysis.音符.Change.connect(report);
-    analysis.音符.BackColorChange.connect(report);
-    QTimer::singleShot(static_cast<int>(seconds * 1000), &tuner, [&tuner] { tuner.close(); });
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -126,7 +92,7 @@ int main(int argc, char** argv) {
     QtMessageBoxes screenBoxes;
     // Driven from outside (tests), the program waits for nobody: every question is answered No
     // and every message goes to stderr.
-    const double runSeconds = testRunSeconds();
+    const double runSeconds = DrivenRun::runSeconds();
     const bool driven = runSeconds > 0 || std::getenv("LCTUNE_SCREENSHOTS");
     ConsoleMessageBox consoleBoxes;
     MessageBoxService& messageBoxes = driven ? static_cast<MessageBoxService&>(consoleBoxes) : screenBoxes;
@@ -149,7 +115,7 @@ int main(int argc, char** argv) {
     if (const char* folder = std::getenv("LCTUNE_SCREENSHOTS"); folder && *folder)
         scheduleScreenshots(cover, folder, runSeconds > 0 ? runSeconds : 4.0);
     else if (runSeconds > 0)
-        reportAndCloseAfter(cover, runSeconds);
+        DrivenRun::start(cover, runSeconds);
     cover.show();
     return app.exec();
 }

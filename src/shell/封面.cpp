@@ -3,6 +3,7 @@
 #include "core/Colors.h"
 #include "platform/HandlerGuard.h"
 #include "platform/ScreenMetrics.h"
+#include "platform/qt/BackgroundDrag.h"
 #include "shell/Program.h"
 #include "shell/作品动画窗.h"
 #include "shell/公用参数.h"
@@ -14,7 +15,6 @@
 #include <QPainterPath>
 #include <QRegion>
 #include <QTimer>
-#include <QWindow>
 
 #include <filesystem>
 
@@ -174,15 +174,12 @@ bool 封面::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void 封面::mousePressEvent(QMouseEvent* e) {
-    dragFrom_ = QPoint();
-    if (e->button() == Qt::LeftButton && (!windowHandle() || !windowHandle()->startSystemMove()))
-        dragFrom_ = e->globalPosition().toPoint() - pos();
+    drag_.press(*this, *e);
     QWidget::mousePressEvent(e);
 }
 
 void 封面::mouseMoveEvent(QMouseEvent* e) {
-    if ((e->buttons() & Qt::LeftButton) && !dragFrom_.isNull())
-        move(e->globalPosition().toPoint() - dragFrom_);
+    drag_.move(*this, *e);
     QWidget::mouseMoveEvent(e);
 }
 

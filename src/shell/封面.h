@@ -8,6 +8,7 @@
 
 #include "platform/InstanceLock.h"
 #include "platform/ProgramServices.h"
+#include "platform/qt/BackgroundDrag.h"
 
 #include <QWidget>
 
@@ -66,7 +67,7 @@ private:
     std::unique_ptr<作品动画窗> works_;
     int32_t runCount_ = 0;
     bool handedOver_ = false;
-    QPoint dragFrom_;
+    BackgroundDrag drag_;
 };
 
 } // namespace lctune
