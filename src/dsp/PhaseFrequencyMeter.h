@@ -1,0 +1,75 @@
+#pragma once
+// A precise frequency of a steady tone near a known reference, from how fast the phase of its
+// fundamental turns: the samples are cut into frames of four reference periods (Hann window) one
+// reference period apart, each frame is correlated with a complex tone at the reference, and the
+// phase advance from one frame to the next, averaged over the stretch with each step weighted by the
+// product of the two frames' magnitudes (so loud, clean frames count most), is the frequency.
+//
+// Why this way: the phase of one partial is untouched by the amplitude (a decaying string keeps its
+// pitch), the window rejects the other harmonics and the mirror image of the fundamental, and with
+// the hop one period long whatever leaks from them turns by whole turns per hop, so it shifts the
+// phase but not its advance. A step whose frames differ in magnitude by more than a tenth (the tone
+// starting or stopping inside a frame, a burst of noise) is left out. The reference only has to lie
+// within a sixth of the tone's frequency; the result does not depend on it.
+//
+// The meter keeps the last samples it was given (enough for a block and the longest frame), so its
+// memory does not grow with the length of the recording. One thread at a time.
+
+#include <complex>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace lctune {
+
+class PhaseFrequencyMeter {
+public:
+    /// The longest frame, in samples; below rate / (kMaxFrame / 4) Hz the frames hold fewer than four
+    /// periods and the measurement grows coarse.
+    static constexpr int32_t kMaxFrame = 16384;
+
+    struct Measurement {
+        double hertz = 0;
+        /// Sum of the magnitude products of the steps used; 0 when there was no usable step (silence,
+        /// a stretch shorter than two frames, only unsteady frames).
+        double weight = 0;
+        int32_t steps = 0;
+        bool valid() const { return weight > 0; }
+    };
+
+    /// `rate` in samples per second; `stretch`: the longest stretch measure() is asked about.
+    PhaseFrequencyMeter(double rate, int32_t stretch);
+
+    /// Appends the next samples of the recording (pieces of any size up to `stretch`).
+    void push(std::span<const int16_t> samples);
+    /// Samples pushed so far: the index just past the newest.
+    int64_t end() const { return end_; }
+
+    /// Measures the frames that end inside the samples [from, to) (indices since the first push;
+    /// `to` at most end(), `from` no further back than the stretch). `reference` in hertz. A call
+    /// for the stretch right after the previous one with the same reference carries on from the
+    /// previous frame, so consecutive stretches lose no step between them.
+    Measurement measure(int64_t from, int64_t to, double reference);
+
+private:
+    struct Frames {
+        double reference = 0;
+        int32_t hop = 0;
+        std::vector<std::complex<double>> kernel; // Hann window times the reference's tone
+    };
+    const Frames& framesFor(double reference);
+    std::complex<double> frame(int64_t end) const;
+
+    double rate_;
+    std::vector<int16_t> history_; // the newest samples; history_[0] is sample start_
+    int64_t start_ = 0;
+    int64_t end_ = 0;
+    size_t keep_;
+    Frames frames_;
+
+    // The last frame measured, so the next stretch can carry on from it.
+    int64_t lastFrameEnd_ = -1;
+    std::complex<double> lastFrame_;
+};
+
+} // namespace lctune
