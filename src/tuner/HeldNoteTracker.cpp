@@ -72,13 +72,22 @@ std::vector<TracePoint> HeldNoteTracker::Trace::take() {
 
 // ---------------------------------------------------------------------------------------------
 
-HeldNoteTracker::HeldNoteTracker(double rate, NoteSink sink) : rate_(rate), sink_(std::move(sink)) {
-    since_.reserve(kSplitTicks);
-}
+HeldNoteTracker::HeldNoteTracker(double rate, NoteSink sink)
+    : rate_(rate), minSamples_(static_cast<int64_t>(std::ceil(kMinSeconds * rate))),
+      splitSamples_(static_cast<int64_t>(std::ceil(kSplitSeconds * rate))), sink_(std::move(sink)) {}
 
 void HeldNoteTracker::add(const TickReading& tick) {
+    // 100 ms of recording since the open note's last reading: no later reading can join it. It
+    // ended there, and the ticks since are read afresh (a new note may have begun among them).
+    if (open_ && tick.blockStart - open_->endSample >= splitSamples_) {
+        close();
+        std::vector<TickReading> again;
+        again.swap(since_);
+        for (const TickReading& t : again)
+            add(t);
+    }
     if (!open_) {
-        if (tick.isReading()) start(tick);
+        if (tick.isReading() && tick.blockStart >= floor_) start(tick);
         return;
     }
     if (tick.isReading() && tick.note == open_->note) {
@@ -87,18 +96,16 @@ void HeldNoteTracker::add(const TickReading& tick) {
         return;
     }
     since_.push_back(tick);
-    if (static_cast<int64_t>(since_.size()) < kSplitTicks) return;
-    // 100 ms without the note: it ended at its last reading, and the ticks since then are read
-    // afresh (a new note may have begun among them).
-    close();
-    std::vector<TickReading> again;
-    again.swap(since_);
-    for (const TickReading& t : again)
-        add(t);
 }
 
 void HeldNoteTracker::finish() {
-    if (open_) close();
+    while (open_) {
+        close();
+        std::vector<TickReading> again;
+        again.swap(since_);
+        for (const TickReading& t : again)
+            add(t);
+    }
     since_.clear();
 }
 
@@ -131,7 +138,8 @@ void HeldNoteTracker::extend(const TickReading& tick) {
 
 void HeldNoteTracker::close() {
     Open& o = *open_;
-    if (o.lastTick - o.firstTick + 1 >= kMinTicks) {
+    floor_ = o.endSample;
+    if (o.endSample - o.firstSample >= minSamples_) {
         HeldNote note;
         note.note = o.note;
         note.standard = o.standard;

@@ -8,13 +8,17 @@
 // its ↑/↓: the arrow only says how far the same note is off, and a note settling from sharp to in
 // tune is still one held note.
 //
-// A held note is a run of readings of one note, from its first reading tick to its last, at least
-// kMinTicks ticks (150 ms) long. Inside it, a *glitch* is a stretch of fewer than kSplitTicks ticks
-// (under 100 ms) between two readings of the note in which no tick reads it: ticks reading another
-// note, ticks where the tuner is locked (for low level, waiting for a pluck, or after an
-// inconsistent period) and ticks without a reading. A glitch does not split the note and adds
-// nothing to it; kSplitTicks such ticks in a row end it at its last reading. The next held note can
-// only start after that last reading, so held notes never overlap.
+// A held note is a run of readings of one note, from its first reading to its last, that heard at
+// least 150 ms of the recording (from the start of its first reading's block to the end of its
+// last one's: three blocks of 5120 samples at 88200 Hz). Inside it, a *glitch* is whatever lies
+// between two readings of the note: ticks reading another note, ticks where the tuner is locked
+// (for low level, waiting for a pluck, after an inconsistent period) and ticks without a reading.
+// A glitch does not split the note, and adds nothing to it, when less than 100 ms of the recording
+// passed between the blocks the two readings heard (at most one block went unread); a gap of
+// 100 ms or more ends the note at its last reading. Gaps are measured on the recording, not on
+// the display, because the display pads every disturbance with the tuner's own lock-and-recover
+// ticks: a 20 ms click in a held tone shows as 125 ms of locks and stale readings. The next held
+// note starts after the blocks of the last one, so held notes never overlap.
 //
 // Each held note gets the frequency measured over the samples its readings heard: the mean of the
 // blocks' deviations (each block of samples once, weighted by how strongly its tone came through),
@@ -73,15 +77,16 @@ double centsBetween(double standard, double hertz);
 
 class HeldNoteTracker {
 public:
-    static constexpr int64_t kMinTicks = 6;   // 150 ms of 25 ms ticks
-    static constexpr int64_t kSplitTicks = 4; // 100 ms
+    static constexpr double kMinSeconds = 0.150;
+    static constexpr double kSplitSeconds = 0.100;
     static constexpr size_t kMaxTrace = 512;
     /// Blocks this far (plus three spreads) outside the quartiles stay out of the mean.
     static constexpr double kFenceCents = 2;
 
     using NoteSink = std::function<void(const HeldNote&)>;
 
-    /// `rate`: samples per second of the block indices. Held notes go to `sink` as they end.
+    /// `rate`: samples per second of the block indices. Held notes go to `sink` as they end (at the
+    /// latest 100 ms of recording, plus a block, after their last reading).
     HeldNoteTracker(double rate, NoteSink sink);
 
     /// The next tick (ticks come one by one, in order).
@@ -135,9 +140,12 @@ private:
     void close();
 
     double rate_;
+    int64_t minSamples_;
+    int64_t splitSamples_;
     NoteSink sink_;
     std::optional<Open> open_;       // the note being read, if any
-    std::vector<TickReading> since_; // the ticks after its last reading (fewer than kSplitTicks)
+    std::vector<TickReading> since_; // the ticks after its last reading (at most 100 ms and a block)
+    int64_t floor_ = 0;              // the end of the last note's blocks
 };
 
 } // namespace lctune
