@@ -8,8 +8,14 @@ namespace lctune {
 
 namespace {
 
-// A step is steady when its two frames' magnitudes differ by less than this ratio.
-constexpr double kSteadyRatio = 0.9;
+// Steadiness of the magnitude m over the frames, in natural logarithms: a step from frame k − 1 to
+// k counts when the magnitude changes by at most 10 % a hop (log 1.1 ≈ 0.095), changes at the same
+// rate as over the hop before (within 3 %) and as over the frame length before (a curvature over
+// two-hop spacing within 20 %). A string fading at any usual rate passes; a tone that starts, stops
+// or is struck anew inside the frames does not.
+constexpr double kMaxChange = 0.095;
+constexpr double kMaxBend = 0.03;
+constexpr double kMaxBendOverFrame = 0.2;
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
 
@@ -42,8 +48,16 @@ const PhaseFrequencyMeter::Frames& PhaseFrequencyMeter::framesFor(double referen
         const double hann = 0.5 - 0.5 * std::cos(kTwoPi * (n + 0.5) / length);
         frames_.kernel[static_cast<size_t>(n)] = std::polar(hann, -omega * n);
     }
-    lastFrameEnd_ = -1; // frames of another reference do not continue
     return frames_;
+}
+
+// Whether the step into a frame of log magnitude `level` is steady, given the four frames before.
+bool PhaseFrequencyMeter::steady(double level, const Chain& c) {
+    const auto back = [&](int64_t k) { return c.levels[static_cast<size_t>((c.frames - k) % 4)]; };
+    const double change = level - back(1);
+    return std::isfinite(level) && std::isfinite(back(4)) && std::fabs(change) <= kMaxChange &&
+           std::fabs(change - (back(1) - back(2))) <= kMaxBend &&
+           std::fabs(level - 2 * back(2) + back(4)) <= kMaxBendOverFrame;
 }
 
 // The frame whose window covers the samples [end - length, end).
@@ -73,36 +87,37 @@ PhaseFrequencyMeter::Measurement PhaseFrequencyMeter::measure(int64_t from, int6
     const int64_t hop = frames.hop;
     const int64_t length = static_cast<int64_t>(frames.kernel.size());
 
-    std::complex<double> previous;
-    bool havePrevious = false;
+    // Carry on from the frames of the stretch before when this one follows it; with a new
+    // reference, the last frame is taken again through the new kernel so its phase compares.
+    Chain& c = chain_;
     int64_t e = to - (to - 1 - from) / hop * hop; // the first frame end in (from, to] on a fresh grid
-    if (lastFrameEnd_ >= 0 && lastFrameEnd_ <= from && lastFrameEnd_ + hop > from) {
-        e = lastFrameEnd_ + hop;
-        previous = lastFrame_;
-        havePrevious = true;
+    if (c.frames > 0 && c.stretchEnd == from && c.lastEnd - length >= start_) {
+        e = c.lastEnd + hop;
+        if (c.reference != reference) c.last = frame(c.lastEnd);
+    } else {
+        c.frames = 0;
     }
+    c.reference = reference;
+    c.stretchEnd = to;
 
     std::complex<double> turn;
     for (; e <= to; e += hop) {
         if (e - length < start_) {
-            havePrevious = false;
+            c.frames = 0;
             continue;
         }
         const std::complex<double> y = frame(e);
-        if (havePrevious) {
-            const double a = std::abs(y), b = std::abs(previous);
-            if (std::min(a, b) >= kSteadyRatio * std::max(a, b) && a > 0) {
-                turn += y * std::conj(previous);
-                m.weight += a * b;
-                ++m.steps;
-            }
+        const double level = std::log(std::abs(y));
+        if (c.frames >= 4 && steady(level, c)) {
+            turn += y * std::conj(c.last);
+            m.weight += std::abs(y) * std::abs(c.last);
+            ++m.steps;
         }
-        previous = y;
-        havePrevious = true;
-        lastFrameEnd_ = e;
-        lastFrame_ = y;
+        c.levels[static_cast<size_t>(c.frames % 4)] = level;
+        ++c.frames;
+        c.lastEnd = e;
+        c.last = y;
     }
-    if (!havePrevious) lastFrameEnd_ = -1;
     if (m.weight <= 0) return m;
 
     // The advance per hop is known up to whole turns: take the one nearest the reference's.

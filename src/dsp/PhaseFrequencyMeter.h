@@ -8,13 +8,17 @@
 // Why this way: the phase of one partial is untouched by the amplitude (a decaying string keeps its
 // pitch), the window rejects the other harmonics and the mirror image of the fundamental, and with
 // the hop one period long whatever leaks from them turns by whole turns per hop, so it shifts the
-// phase but not its advance. A step whose frames differ in magnitude by more than a tenth (the tone
-// starting or stopping inside a frame, a burst of noise) is left out. The reference only has to lie
+// phase but not its advance. A step is left out unless the magnitude around it follows a steady
+// course (constant, or fading or swelling at an even rate, as strings and bows do): a tone starting
+// or stopping inside a frame, a new pluck over the old one or a burst of noise all bend the
+// magnitude's course while they turn the phase. The first four frames of a stretch that does not
+// follow the one before only set the course. The reference only has to lie
 // within a sixth of the tone's frequency; the result does not depend on it.
 //
 // The meter keeps the last samples it was given (enough for a block and the longest frame), so its
 // memory does not grow with the length of the recording. One thread at a time.
 
+#include <array>
 #include <complex>
 #include <cstdint>
 #include <span>
@@ -67,9 +71,17 @@ private:
     size_t keep_;
     Frames frames_;
 
-    // The last frame measured, so the next stretch can carry on from it.
-    int64_t lastFrameEnd_ = -1;
-    std::complex<double> lastFrame_;
+    // The frames measured last, one hop apart, so the next stretch can carry on from them.
+    struct Chain {
+        int64_t frames = 0; // in a row on this grid; 0 starts afresh
+        int64_t lastEnd = 0;
+        int64_t stretchEnd = -1;
+        double reference = 0;
+        std::complex<double> last;
+        std::array<double, 4> levels{}; // log magnitudes of the last four frames, frame i at i % 4
+    };
+    static bool steady(double level, const Chain& c);
+    Chain chain_;
 };
 
 } // namespace lctune

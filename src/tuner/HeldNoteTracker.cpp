@@ -17,21 +17,24 @@ HeldNoteTracker::Deviations::Bin& HeldNoteTracker::Deviations::at(double cents) 
     return bins[static_cast<size_t>(std::clamp(index, 0.0, static_cast<double>(bins.size() - 1)))];
 }
 
-// The value below which a fraction p of the readings lie (p · (count − 1) of them, counted from 0,
-// as the usual linear quantile), taking the readings inside a bin as evenly spread across it.
+// The value below which a fraction p of the readings lie (the usual linear quantile: rank
+// p · (count − 1) counted from 0, between the two readings around it), each reading taken at the
+// mean of its bin: exact when a bin's readings agree, and never off by more than a bin.
 double HeldNoteTracker::Deviations::quantile(double p) const {
     if (readings == 0) return 0;
     const double rank = p * static_cast<double>(readings - 1);
-    int64_t below = 0;
-    for (size_t i = 0; i < bins.size(); ++i) {
-        const int64_t here = bins[i].readings;
-        if (here > 0 && rank < static_cast<double>(below + here)) {
-            const double within = (rank - static_cast<double>(below) + 0.5) / static_cast<double>(here);
-            return -kRangeCents + (static_cast<double>(i) + within) * kBinCents;
-        }
-        below += here;
+    const auto lower = static_cast<int64_t>(std::floor(rank));
+    double below = 0, above = 0;
+    int64_t seen = 0;
+    for (const Bin& bin : bins) {
+        if (bin.readings == 0) continue;
+        const double value = bin.sumCents / bin.readings;
+        if (seen <= lower) below = value;
+        above = value;
+        seen += bin.readings;
+        if (seen > lower + 1) break;
     }
-    return kRangeCents;
+    return below + (rank - static_cast<double>(lower)) * (above - below);
 }
 
 double HeldNoteTracker::Deviations::mean(double lo, double hi) const {
@@ -126,6 +129,7 @@ void HeldNoteTracker::extend(const TickReading& tick) {
     const double cents = centsBetween(o.standard, tick.hertz);
     Deviations::Bin& bin = o.deviations.at(cents);
     ++bin.readings;
+    bin.sumCents += cents;
     ++o.deviations.readings;
     // A block is heard by two or three ticks; its samples count once.
     if (tick.blockStart != o.lastBlock) {

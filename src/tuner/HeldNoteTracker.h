@@ -96,13 +96,14 @@ public:
 
 private:
     /// The deviations in bins of kBinCents over ±kRangeCents (the end bins hold what lies beyond),
-    /// in constant memory: how many readings fell in each (for the quartiles, to a twentieth of a
-    /// cent) and the weight and weighted deviation of the blocks (for the mean, exact).
+    /// in constant memory: how many readings fell in each and their sum (for the quartiles, to
+    /// within a bin), and the weight and weighted deviation of the blocks (for the mean, exact).
     struct Deviations {
         static constexpr double kBinCents = 0.05;
         static constexpr double kRangeCents = 100;
         struct Bin {
             uint32_t readings = 0;
+            double sumCents = 0;
             double weight = 0;
             double weightedCents = 0;
         };
