@@ -42,23 +42,30 @@ length fits in a few megabytes) and prints, for every 25 ms display tick, what t
 a tab-separated table with a header line. A recording shorter than one capture block (5120
 samples at 88200 Hz) gives the header only, and says so on stderr.
 
-With --summary it prints a tuning report instead: one line per held note, then a line that sums
-up (notes, how many in tune, the mean absolute deviation). Columns: start and end (seconds of the
-recording the note's readings heard), the note as the tuner shows it (without its arrow), the
-standard and the measured frequency (Hz, to 0.01), the deviation and the spread (cents, to 0.1;
-the spread is the interquartile range of the tick-by-tick deviations) and the verdict: 准 within
-5 cents, otherwise 偏高 N (sharp) or 偏低 N (flat) with N the cents.
-  - A held note is a run of display ticks reading the same note, at least 150 ms long. A tick
-    reads a note when the tuner is measuring (分析中！), the frequency on display was measured since
-    its last lock, and the samples the tick heard hold a tone within a semitone of that note.
-  - A glitch is less than 100 ms (up to 3 ticks) without a reading of the note: ticks reading
-    another note, ticks where the tuner is locked (low level, waiting for a pluck, an inconsistent
-    period) or shows no fresh reading. A glitch between two readings of a note does not split it;
-    100 ms without the note ends it at its last reading.
+With --summary it prints a tuning report instead: one line per held note, as each ends, then a
+line that sums up (notes, how many in tune, the mean absolute deviation). Columns: start and end
+(seconds of the recording that the note's readings heard, in blocks of 5120 samples), the note as
+the tuner shows it (without its arrow), the standard and the measured frequency (Hz, to 0.01),
+the deviation and the spread (cents, to 0.1) and the verdict: 准 within 5 cents, otherwise
+偏高 N (sharp) or 偏低 N (flat) with N the cents, e.g. "偏低 30.0".
+  - A tick reads a note when the tuner is measuring (分析中！), the frequency on display was
+    measured since its last lock, and the block of samples the tick heard holds a tone within a
+    semitone of that note.
+  - A held note is a run of readings of the same note that heard at least 150 ms of the
+    recording (three blocks).
+  - A glitch is what lies between two readings of a note: ticks reading another note, ticks where
+    the tuner is locked (low level, waiting for a pluck, an inconsistent period), ticks without a
+    fresh reading. It does not split the note when less than 100 ms of the recording went unread
+    between the two readings (at most one block); 100 ms or more end the note at its last
+    reading. (Measured on the recording: the display stretches every disturbance with its own
+    locks, a 20 ms click to 125 ms.)
   - The measured frequency comes from the phase advance of the fundamental from one period to the
-    next over all the samples of the note (frames of four periods, Hann window), each block of
-    5120 samples weighted by the strength of its tone; blocks far outside the note's spread (a
-    new pluck starting inside a block) are left out. Clean tones come out within 0.1 cent.
+    next (frames of four periods, Hann window), over every block the note's readings heard, each
+    weighted by the strength of its tone, leaving out steps where the tone is not steady (starts,
+    stops, a new pluck) and blocks far outside the note's spread. Clean tones and plucked strings
+    come out within 0.1 cent.
+  - The spread is the interquartile range of the tick-by-tick deviations, each tick's measured
+    the same way over the block it heard (the display's own frequency freezes 0.2 s into a pluck).
 No held note: the header only (text, tsv) or an empty list (json), and "no held note found" on
 stderr; the status is 0.
 

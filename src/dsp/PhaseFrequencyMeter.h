@@ -12,8 +12,8 @@
 // course (constant, or fading or swelling at an even rate, as strings and bows do): a tone starting
 // or stopping inside a frame, a new pluck over the old one or a burst of noise all bend the
 // magnitude's course while they turn the phase. The first four frames of a stretch that does not
-// follow the one before only set the course. The reference only has to lie
-// within a sixth of the tone's frequency; the result does not depend on it.
+// follow the one before only set the course. The reference only has to lie within a sixth of the
+// tone's frequency; the result does not depend on it.
 //
 // The meter keeps the last samples it was given (enough for a block and the longest frame), so its
 // memory does not grow with the length of the recording. One thread at a time.

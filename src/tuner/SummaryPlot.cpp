@@ -61,10 +61,12 @@ std::string xmlText(std::string_view text) {
     return out;
 }
 
-// Cents as a label: "+12", "0", "−30" (a true minus sign).
-std::string centsLabel(double cents) {
-    if (cents == 0) return "0";
-    return (cents > 0 ? "+" : "\u2212") + numberText(std::fabs(cents));
+// Cents as a label: "+12", "0", "−30" (a true minus sign), with `places` decimals.
+std::string centsLabel(double cents, int places) {
+    char digits[32];
+    std::snprintf(digits, sizeof digits, "%.*f", places, std::fabs(cents));
+    if (cents == 0) return digits;
+    return (cents > 0 ? "+" : "\u2212") + std::string(digits);
 }
 
 struct Frame {
@@ -177,7 +179,7 @@ void SummaryPlot::write(double seconds, const std::string& title, const std::str
             out("<line x1=\"" + px(left) + "\" y1=\"" + y + "\" x2=\"" + px(right) + "\" y2=\"" + y +
                 "\" stroke=\"#e0e0e0\"/>\n");
         out("<text x=\"" + px(left - 8) + "\" y=\"" + px(f.y(c) + 4) +
-            "\" font-size=\"12\" text-anchor=\"end\" fill=\"#616161\">" + centsLabel(c) + "</text>\n");
+            "\" font-size=\"12\" text-anchor=\"end\" fill=\"#616161\">" + centsLabel(c, 0) + "</text>\n");
     }
     out("<text x=\"" + px(right - 6) + "\" y=\"" + px(f.y(0) - 6) +
         "\" font-size=\"11\" text-anchor=\"end\" fill=\"#2e7d32\">准 ±5</text>\n");
@@ -209,7 +211,7 @@ void SummaryPlot::write(double seconds, const std::string& title, const std::str
 
         // The label goes in the first row where it does not run into the one before; where none is
         // free, in the row that frees up first.
-        const std::string deviation = n.verdict == "准" ? "准 " + centsLabel(n.cents) : n.verdict;
+        const std::string deviation = n.verdict == "准" ? "准 " + centsLabel(n.cents, 1) : n.verdict;
         const double width = std::max(labelWidth(n.note, 13), labelWidth(deviation, 11));
         size_t row = 0;
         for (size_t r = 0; r < kLabelRows.size(); ++r) {

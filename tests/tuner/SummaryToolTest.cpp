@@ -128,7 +128,7 @@ TEST_F(SummaryTool, PlotIsAnSvgPictureOfTheNotes) {
     const std::string picture = slurp(svg);
     EXPECT_EQ(picture.rfind("<?xml", 0), 0u);
     for (const char* part :
-         {">A4  (6)</text>", ">偏高 12.0</text>", ">A2  (6)</text>", ">准 0</text>", "<polyline",
+         {">A4  (6)</text>", ">偏高 12.0</text>", ">A2  (6)</text>", ">准 0.0</text>", "<polyline",
           ">summary-take.wav</text>", ">2 notes, 1 in tune, mean absolute deviation 6.0 cents<"})
         EXPECT_NE(picture.find(part), std::string::npos) << part;
     // A renderer takes it: it is well-formed SVG.
