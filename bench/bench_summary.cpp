@@ -35,11 +35,13 @@ const std::vector<int16_t>& tenMinutes() {
         const double strings[] = {82.41, 110.0, 146.83, 196.0, 246.94, 329.63};
         for (uint32_t i = 0; s.size() < static_cast<size_t>(kSeconds * kRate); ++i) {
             const double hz = strings[i % 6] * std::exp2((static_cast<double>(i % 7) - 3) * 4 / 1200);
-            const auto string = PluckedString{hz, kRate, 0.996, i, 30}.render(static_cast<int64_t>(2 * kRate));
+            const auto string =
+                PluckedString{hz, kRate, 0.996, i, 30}.render(static_cast<int64_t>(2 * kRate));
             for (const double v : string)
                 s.push_back(clip16(v * 20000));
             for (int64_t n = 0; n < static_cast<int64_t>(1.5 * kRate); ++n)
-                s.push_back(clip16(12000 * std::sin(2 * std::numbers::pi * hz * static_cast<double>(n) / kRate)));
+                s.push_back(
+                    clip16(12000 * std::sin(2 * std::numbers::pi * hz * static_cast<double>(n) / kRate)));
             s.insert(s.end(), static_cast<size_t>(0.5 * kRate), 0);
         }
         s.resize(static_cast<size_t>(kSeconds * kRate));
