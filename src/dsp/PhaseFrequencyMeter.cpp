@@ -22,7 +22,7 @@ constexpr double kTwoPi = 2 * std::numbers::pi;
 } // namespace
 
 PhaseFrequencyMeter::PhaseFrequencyMeter(double rate, int32_t stretch)
-    : rate_(rate), keep_(static_cast<size_t>(kMaxFrame) + 2 * static_cast<size_t>(std::max(stretch, 1))) {
+    : rate_(rate), keep_(static_cast<size_t>(kMaxFrame) + 4 * static_cast<size_t>(std::max(stretch, 1))) {
     history_.reserve(2 * keep_);
 }
 

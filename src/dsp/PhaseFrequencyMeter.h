@@ -41,18 +41,21 @@ public:
         bool valid() const { return weight > 0; }
     };
 
-    /// `rate` in samples per second; `stretch`: the longest stretch measure() is asked about.
+    /// `rate` in samples per second; `stretch`: the longest stretch measure() is asked about and the
+    /// longest piece push() is given. The meter holds at least the newest kMaxFrame + 4 · stretch
+    /// samples.
     PhaseFrequencyMeter(double rate, int32_t stretch);
 
-    /// Appends the next samples of the recording (pieces of any size up to `stretch`).
+    /// Appends the next samples of the recording.
     void push(std::span<const int16_t> samples);
     /// Samples pushed so far: the index just past the newest.
     int64_t end() const { return end_; }
 
     /// Measures the frames that end inside the samples [from, to) (indices since the first push;
-    /// `to` at most end(), `from` no further back than the stretch). `reference` in hertz. A call
-    /// for the stretch right after the previous one with the same reference carries on from the
-    /// previous frame, so consecutive stretches lose no step between them.
+    /// `to` at most end() and `from` within three stretches of it, so that the frames reaching back
+    /// before `from` are still held; frames that are not held count for nothing). `reference` in
+    /// hertz. A call for the stretch right after the previous one carries on from its frames (the
+    /// last one taken again when the reference changed), so consecutive stretches lose no step.
     Measurement measure(int64_t from, int64_t to, double reference);
 
 private:
