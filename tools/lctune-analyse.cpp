@@ -5,10 +5,14 @@
 #include "platform/MessageBoxService.h"
 #include "platform/MonoStream.h"
 #include "platform/PlainMessageLoop.h"
+#include "platform/ReplacingFile.h"
 #include "platform/SystemAudio.h"
 #include "recording/AnalysisReplay.h"
 #include "recording/CaptureHub.h"
+#include "recording/TuningSummary.h"
 #include "tools/ToolOptions.h"
+#include "tuner/SummaryPlot.h"
+#include "tuner/SummaryReport.h"
 #include "tuner/TunerAnalysis.h"
 #include "tuner/TunerReplay.h"
 
@@ -19,6 +23,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <unistd.h>
@@ -29,12 +34,40 @@ using namespace lctune;
 namespace {
 
 const char* kUsage = R"(Usage: lctune-analyse [options] FILE
+       lctune-analyse --summary [--format text|tsv|json] [--plot PICTURE.svg] [options] FILE
 
 Runs the tuner's analysis over a recording (any format libsndfile reads, floating-point WAV
 included; mixed to one channel and converted to 88200 samples per second, as a stream, so any
 length fits in a few megabytes) and prints, for every 25 ms display tick, what the tuner shows:
 a tab-separated table with a header line. A recording shorter than one capture block (5120
 samples at 88200 Hz) gives the header only, and says so on stderr.
+
+With --summary it prints a tuning report instead: one line per held note, as each ends, then a
+line that sums up (notes, how many in tune, the mean absolute deviation). Columns: start and end
+(seconds of the recording that the note's readings heard, in blocks of 5120 samples), the note as
+the tuner shows it (without its arrow), the standard and the measured frequency (Hz, to 0.01),
+the deviation and the spread (cents, to 0.1) and the verdict: 准 within 5 cents, otherwise
+偏高 N (sharp) or 偏低 N (flat) with N the cents, e.g. "偏低 30.0".
+  - A tick reads a note when the tuner is measuring (分析中！), the frequency on display was
+    measured since its last lock, and the block of samples the tick heard holds a tone within a
+    semitone of that note.
+  - A held note is a run of readings of the same note that heard at least 150 ms of the
+    recording (three blocks).
+  - A glitch is what lies between two readings of a note: ticks reading another note, ticks where
+    the tuner is locked (low level, waiting for a pluck, an inconsistent period), ticks without a
+    fresh reading. It does not split the note when less than 100 ms of the recording went unread
+    between the two readings (at most one block); 100 ms or more end the note at its last
+    reading. (Measured on the recording: the display stretches every disturbance with its own
+    locks, a 20 ms click to 125 ms.)
+  - The measured frequency comes from the phase advance of the fundamental from one period to the
+    next (frames of four periods, Hann window), over every block the note's readings heard, each
+    weighted by the strength of its tone, leaving out steps where the tone is not steady (starts,
+    stops, a new pluck) and blocks far outside the note's spread. Clean tones and plucked strings
+    come out within 0.1 cent.
+  - The spread is the interquartile range of the tick-by-tick deviations, each tick's measured
+    the same way over the block it heard (the display's own frequency freezes 0.2 s into a pluck).
+No held note: the header only (text, tsv) or an empty list (json), and "no held note found" on
+stderr; the status is 0.
 
 Options:
   --divider N     analyse once every N display ticks (1-25, default 1)
@@ -45,6 +78,12 @@ Options:
   --no-amplify    switch off the second normalisation
   --continuous    average all accepted periods since the last pluck
   --eq G0,...,G6  switch the equaliser on with these seven band gains in dB (-12 to 12)
+  --summary       print the tuning report instead of the table
+  --format F      the report as aligned text (text, the default on a terminal), tab-separated
+                  values with a header line and a last "#" line (tsv, the default otherwise) or
+                  one JSON object {"notes": [...], "summary": {...}} (json)
+  --plot FILE     also draw the report as a picture (SVG; implies --summary): the deviation of
+                  each held note over time, -50 to +50 cents, with the 5-cent zone shaded
   --input N       tune live from input device N ("default" for device 0) instead of a FILE,
                   until Ctrl-C; a device that fails or stays silent for five seconds ends it
                   with status 2
@@ -58,6 +97,9 @@ output that could not be written.
 struct Options {
     TunerSettings settings;
     std::string file;
+    bool summary = false;
+    std::optional<SummaryReport::Format> format;
+    std::string plot;
     int32_t input = -1; // live from this device when 0 or more
     bool eq = false;
     std::array<float, 7> eqGains{};
@@ -189,6 +231,47 @@ int runFile(const Options& opt, OptionParser& parser) {
     return 0;
 }
 
+// The tuning report: held notes printed as they end, the summary line last; the picture, when asked
+// for, written once the recording has been read.
+int runSummary(const Options& opt, OptionParser& parser) {
+    MonoStream stream;
+    if (!stream.open(opt.file, TunerReplay::kRate)) return parser.fail(stream.error());
+    std::error_code same;
+    if (!opt.plot.empty() && std::filesystem::equivalent(opt.plot, opt.file, same))
+        return parser.fail("--plot " + opt.plot + " would replace the recording itself");
+    ReplacingFile picture;
+    if (!opt.plot.empty() && !picture.open(opt.plot)) return parser.fail(picture.error());
+
+    const auto format = opt.format.value_or(isatty(STDOUT_FILENO) != 0 ? SummaryReport::Format::Text
+                                                                       : SummaryReport::Format::Tsv);
+    SummaryReport report(format);
+    SummaryPlot plot;
+    ToolOutput out;
+    out.write(report.header());
+    TuningSummary summary(opt.settings, opt.eq ? std::optional(opt.eqGains) : std::nullopt,
+                          [&](const HeldNote& note) {
+                              out.write(report.add(note));
+                              if (!opt.plot.empty()) plot.add(note);
+                          });
+    for (auto piece = stream.next(); !piece.empty() && !out.failed(); piece = stream.next())
+        summary.feed(piece);
+    if (out.failed()) return parser.fail(out.error());
+    if (stream.failed()) return parser.fail(stream.error());
+    if (stream.samples() == 0) return parser.fail(opt.file + ": the recording holds no samples");
+    summary.finish();
+    out.write(report.end());
+    if (!out.flush()) return parser.fail(out.error());
+    if (report.notes() == 0)
+        std::fprintf(stderr, "lctune-analyse: %s: no held note found\n", opt.file.c_str());
+    if (!opt.plot.empty()) {
+        const double seconds = static_cast<double>(summary.samples()) / TunerReplay::kRate;
+        plot.write(seconds, std::filesystem::path(opt.file).filename().string(), report.summaryText(),
+                   [&](std::string_view text) { picture.write(text); });
+        if (!picture.commit()) return parser.fail(picture.error());
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -219,6 +302,22 @@ int main(int argc, char** argv) {
                 return parser.fail("--eq needs seven comma-separated gains from -12 to 12 dB, not '" + gains +
                                    "'");
             opt.eq = true;
+        } else if (name == "--summary") {
+            if (!parser.flag(opt.summary, true)) return parser.fail();
+        } else if (name == "--format") {
+            std::string format;
+            if (!parser.stringValue(format)) return parser.fail();
+            if (format == "text")
+                opt.format = SummaryReport::Format::Text;
+            else if (format == "tsv")
+                opt.format = SummaryReport::Format::Tsv;
+            else if (format == "json")
+                opt.format = SummaryReport::Format::Json;
+            else
+                return parser.fail("--format is text, tsv or json, not '" + format + "'");
+        } else if (name == "--plot") {
+            if (!parser.stringValue(opt.plot)) return parser.fail();
+            if (opt.plot.empty()) return parser.fail("--plot needs a file name");
         } else if (name == "--input") {
             std::string device;
             if (!parser.stringValue(device)) return parser.fail();
@@ -236,7 +335,10 @@ int main(int argc, char** argv) {
     }
     if (parser.failed()) return parser.fail();
     if (opt.input >= 0 && !opt.file.empty()) return parser.fail("give either --input or a FILE, not both");
+    if (!opt.plot.empty()) opt.summary = true;
+    if (opt.format && !opt.summary) return parser.fail("--format applies to --summary and --plot");
+    if (opt.summary && opt.input >= 0) return parser.fail("--summary and --plot need a FILE, not --input");
     if (opt.input >= 0) return runLive(opt, parser);
     if (opt.file.empty()) return parser.fail("no FILE given (see --help)");
-    return runFile(opt, parser);
+    return opt.summary ? runSummary(opt, parser) : runFile(opt, parser);
 }

@@ -2,6 +2,7 @@
 // 16-bit WAV files, deterministically, so the same command always gives the same file.
 
 #include "core/Numbers.h"
+#include "dsp/PluckedString.h"
 #include "tools/ToolOptions.h"
 
 #include <cmath>
@@ -22,6 +23,7 @@ Writes a 16-bit mono WAV file.
 Options:
   --kind pluck|sine|silence   what to make (default pluck: a Karplus-Strong string)
   --freq F                    pitch in hertz (default 110, the A2 string)
+  --cents C                   detune the pitch by C cents, -100 to 100 (default 0)
   --seconds S                 length of the sound (default 3)
   --delay S                   silence before the sound (default 0)
   --rate R                    samples per second (default 88200)
@@ -33,64 +35,11 @@ Options:
   --help, --version
 )";
 
-// A small deterministic generator for the pluck's noise burst (no library randomness, so the
-// file is the same on every machine).
-struct Lcg {
-    uint32_t state;
-    double next() {
-        state = state * 1664525u + 1013904223u;
-        return static_cast<double>(state >> 8) / 8388608.0 - 1.0;
-    }
-};
-
-// Karplus-Strong: a noise burst circulating in a delay line of one period, smoothed by a
-// two-point average and a first-order all-pass that supplies the fractional part of the period.
-std::vector<double> pluck(double freq, double rate, int64_t count, double decay, uint32_t variant,
-                          int softness) {
-    const double period = rate / freq - 0.5; // the two-point average adds half a sample
-    const int32_t length = std::max<int32_t>(2, static_cast<int32_t>(std::floor(period)));
-    const double frac = period - length;
-    const double c = (1 - frac) / (1 + frac);
-    std::vector<double> line(static_cast<size_t>(length));
-    Lcg rng{variant};
-    for (auto& v : line)
-        v = rng.next();
-    // A finger is softer than a white-noise burst: smooth the excitation (circularly, so the
-    // line has no seam) before the string starts.
-    for (int pass = 0; pass < softness; ++pass) {
-        double y = line.back();
-        for (auto& v : line)
-            v = y += 0.35 * (v - y);
-    }
-    double mean = 0;
-    for (double v : line)
-        mean += v;
-    mean /= length;
-    for (auto& v : line)
-        v -= mean;
-
-    std::vector<double> out(static_cast<size_t>(count));
-    double apIn = 0, apOut = 0, prev = 0;
-    size_t pos = 0;
-    for (int64_t i = 0; i < count; ++i) {
-        const double cur = line[pos];
-        const double averaged = decay * 0.5 * (cur + prev);
-        prev = cur;
-        const double tuned = c * averaged + apIn - c * apOut;
-        apIn = averaged;
-        apOut = tuned;
-        out[static_cast<size_t>(i)] = cur;
-        line[pos] = tuned;
-        pos = (pos + 1) % line.size();
-    }
-    return out;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     std::string kind = "pluck", file;
-    double freq = 110, seconds = 3, delay = 0, amplitude = 0.8, decay = 0.996;
+    double freq = 110, cents = 0, seconds = 3, delay = 0, amplitude = 0.8, decay = 0.996;
     int32_t rate = 88200, variant = 1, repeat = 1, softness = 0;
     OptionParser parser("lctune-synth", argc, argv);
     while (parser.next()) {
@@ -104,6 +53,8 @@ int main(int argc, char** argv) {
                 return parser.fail("--kind is pluck, sine or silence, not " + kind);
         } else if (name == "--freq") {
             ok = parser.doubleValue(1, 20000, freq);
+        } else if (name == "--cents") {
+            ok = parser.doubleValue(-100, 100, cents);
         } else if (name == "--seconds") {
             ok = parser.doubleValue(0, 3600, seconds);
         } else if (name == "--delay") {
@@ -130,6 +81,7 @@ int main(int argc, char** argv) {
     }
     if (parser.failed()) return parser.fail();
     if (file.empty()) return parser.fail("no OUT.wav given (see --help)");
+    freq *= std::exp2(cents / 1200);
     if (freq * 2 >= rate) return parser.fail("--freq must stay below half the rate");
 
     const int64_t lead = std::llround(delay * rate);
@@ -137,7 +89,9 @@ int main(int argc, char** argv) {
     std::vector<double> sound;
     if (kind == "pluck") {
         for (int32_t r = 0; r < repeat; ++r) {
-            const auto one = pluck(freq, rate, count, decay, static_cast<uint32_t>(variant + r), softness);
+            const PluckedString string{freq, static_cast<double>(rate), decay,
+                                       static_cast<uint32_t>(variant + r), softness};
+            const auto one = string.render(count);
             sound.insert(sound.end(), one.begin(), one.end());
         }
     } else {

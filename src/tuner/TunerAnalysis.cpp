@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -160,23 +161,58 @@ void TunerAnalysis::分析频率(SampleBlock& block) {
 
     if (!flags_.eqFlat && flags_.eqEnabled && equaliser_) equaliser_(block);
 
-    workBlock_.assign(block.begin(), block.end());
-    放大子程序(workBlock_);
+    normalise(block);
     放大系数显示.Text(numberText(roundToPlaces(blockGain_, 2)));
 
     if (!lockTest()) return;
 
     提示.Text("分析中！");
-    if (settings_.滤波()) {
-        滤掉次声波(workBlock_);
-        低通滤波(workBlock_);
-    }
-    if (settings_.放大()) 放大子程序(workBlock_);
-    求正负峰值(workBlock_);
+    condition();
 
     const int32_t highest = static_cast<int32_t>(workBlock_.size()) - 1;
     preparePlot(highest);
     measure(highest);
+}
+
+// A block is usually analysed on two or three ticks in a row (blocks arrive every 58 ms, the ticks
+// come every 25 ms), and the same samples under the same switches always condition to the same
+// result: the last block's results are kept and reused, which halves the cost of a tick.
+void TunerAnalysis::normalise(const SampleBlock& block) {
+    if (cache_.normalised && block == cache_.input) {
+        workBlock_ = cache_.normalisedBlock;
+        blockGain_ = cache_.normalisedGain;
+        return;
+    }
+    workBlock_.assign(block.begin(), block.end());
+    放大子程序(workBlock_);
+    cache_.input = block;
+    cache_.normalisedBlock = workBlock_;
+    cache_.normalisedGain = blockGain_;
+    cache_.normalised = true;
+    cache_.conditioned = false;
+}
+
+void TunerAnalysis::condition() {
+    const ConditionCache::Switches switches{settings_.滤波(), settings_.放大(), settings_.滤波系数调节()};
+    if (cache_.conditioned && cache_.switches == switches) {
+        workBlock_ = cache_.conditionedBlock;
+        blockGain_ = cache_.conditionedGain;
+        peakPositive_ = cache_.peakPositive;
+        peakNegative_ = cache_.peakNegative;
+        return;
+    }
+    if (switches.filter) {
+        滤掉次声波(workBlock_);
+        低通滤波(workBlock_);
+    }
+    if (switches.amplify) 放大子程序(workBlock_);
+    求正负峰值(workBlock_);
+    cache_.switches = switches;
+    cache_.conditionedBlock = workBlock_;
+    cache_.conditionedGain = blockGain_;
+    cache_.peakPositive = peakPositive_;
+    cache_.peakNegative = peakNegative_;
+    cache_.conditioned = true;
 }
 
 // Returns false when the tick ends here: locked, or too weak to measure.
@@ -297,6 +333,28 @@ void TunerAnalysis::由频率推算出音符(double f) {
         }
         if (matched) return;
     }
+}
+
+std::string_view TunerAnalysis::withoutArrow(std::string_view noteText) {
+    for (std::string_view arrow : {"↑", "↓"})
+        if (noteText.ends_with(arrow)) return noteText.substr(0, noteText.size() - arrow.size());
+    return noteText;
+}
+
+// The text is the row's first letter, the octave digit k + 4 (with a sign when negative), then the
+// rest of the row's text.
+double TunerAnalysis::standardFrequency(std::string_view noteText) {
+    const std::string_view text = withoutArrow(noteText);
+    for (size_t n = 0; n < kNoteTexts.size(); ++n) {
+        const std::string_view row = kNoteTexts[n];
+        if (text.size() <= row.size() || text[0] != row[0] || !text.ends_with(row.substr(1))) continue;
+        const std::string_view digit = text.substr(1, text.size() - row.size());
+        int octave = 0;
+        const auto [end, ec] = std::from_chars(digit.data(), digit.data() + digit.size(), octave);
+        if (ec != std::errc() || end != digit.data() + digit.size() || octave < -2 || octave > 10) continue;
+        return noteTable().at(octave - 4, static_cast<int>(n)).standard;
+    }
+    return 0;
 }
 
 void TunerAnalysis::matchBand(int k, int n, double s, double lo, double hi, double f) {

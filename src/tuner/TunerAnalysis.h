@@ -16,6 +16,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace lctune {
@@ -38,6 +40,12 @@ public:
 
     /// Derives the note, standard frequency, arrows, needle and colours from a frequency in hertz.
     void 由频率推算出音符(double f);
+
+    /// The standard frequency in hertz of a note text as 音符 shows it ("A4  (6)", "C3+ (1+)↓"; an
+    /// arrow is allowed), exactly as the derivation computes it; 0 for a text that names no note.
+    static double standardFrequency(std::string_view noteText);
+    /// A note text without its ↑ or ↓.
+    static std::string_view withoutArrow(std::string_view noteText);
 
     // Conditioning of the working block.
     void 滤掉次声波(SampleBlock& x);
@@ -79,6 +87,8 @@ public:
 private:
     friend struct TunerAnalysisTestAccess;
 
+    void normalise(const SampleBlock& block);
+    void condition();
     bool lockTest();
     void preparePlot(int32_t highest);
     void measure(int32_t highest);
@@ -92,6 +102,21 @@ private:
 
     SampleBlock workBlock_;
     SampleBlock scratch_;
+
+    /// The last block analysed and what normalising and conditioning made of it.
+    struct ConditionCache {
+        struct Switches {
+            bool filter = false, amplify = false;
+            int32_t coefficient = 0;
+            bool operator==(const Switches&) const = default;
+        };
+        SampleBlock input, normalisedBlock, conditionedBlock;
+        double normalisedGain = 0, conditionedGain = 0;
+        int16_t peakPositive = 0, peakNegative = 0;
+        Switches switches;
+        bool normalised = false, conditioned = false;
+    };
+    ConditionCache cache_;
     double blockGain_ = 0;
     int16_t peakPositive_ = 0;
     int16_t peakNegative_ = 0;

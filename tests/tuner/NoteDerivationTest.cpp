@@ -123,3 +123,22 @@ TEST(NoteDerivationRules, FrequencyLabelDerivesOnlyWhenItsTextChanges) {
     EXPECT_EQ(f.tuner.音符.Text(), "E1  (3)");
     EXPECT_EQ(f.tuner.deviationCount(), 2);
 }
+
+// Every note text the derivation writes, arrows and all, names the standard it derived it from.
+TEST(NoteDerivationRules, NoteTextsGiveBackTheirStandardFrequency) {
+    for (int k = -6; k <= 6; ++k) {
+        for (int n = 0; n < 12; ++n) {
+            const double standard = std::exp2(k) * 440 * std::exp2(n / 12.0);
+            for (const double cents : {0.0, -30.0, 30.0}) {
+                TunerFixture f;
+                f.tuner.由频率推算出音符(standard * std::exp2(cents / 1200));
+                const std::string note = f.tuner.音符.Text();
+                EXPECT_NEAR(TunerAnalysis::standardFrequency(note), standard, standard * 1e-12) << note;
+                EXPECT_TRUE(TunerAnalysis::withoutArrow(note).ends_with(")")) << note;
+            }
+        }
+    }
+    for (const char* text :
+         {"", "A", "A  (6)", "A4", "A4 (6)", "H4  (6)", "A11  (6)", "A-3  (6)", "A4  (6)x"})
+        EXPECT_EQ(TunerAnalysis::standardFrequency(text), 0) << text;
+}
