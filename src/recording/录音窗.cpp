@@ -195,7 +195,9 @@ void 录音窗::load() {
 
 void 录音窗::tmrVis_Timer() {
     guarded(services_.messageBoxes, [this] { hub_->tick(); });
-    if (tuner_) tuner_->refreshPictures();
+    // The screen shows every other tick (twenty pictures a second): enough for the eye, and half
+    // the cost of composing and sending them to the display.
+    if (tuner_ && ++ticks_ % kTicksPerShow == 0) tuner_->refreshDisplays();
 }
 
 int32_t 录音窗::sampleRate() const {

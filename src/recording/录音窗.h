@@ -56,8 +56,10 @@ public:
     void chkFX_Click(int32_t index);
     void 保存参数();
     void 打开参数();
-    /// One display tick: the hub's tick, then the tuner's pictures show what it drew.
+    /// One display tick: the hub's tick; every kTicksPerShow ticks the tuner window shows the
+    /// state the tick left.
     void tmrVis_Timer();
+    static constexpr int64_t kTicksPerShow = 2;
     /// The equaliser panel's curve drawing.
     void 绘均衡曲线(PictureBox& picture) const;
 
@@ -108,6 +110,7 @@ private:
     std::unique_ptr<CaptureHub> hub_;
     乐器调音窗* tuner_ = nullptr;
     bool loaded_ = false;
+    int64_t ticks_ = 0;
 };
 
 } // namespace lctune

@@ -54,10 +54,10 @@ QLabel* text(QWidget* parent, const QString& content, const QRect& at, const QCo
     card.addRoundedRect(QRectF(0, 0, kWidth, kHeight), 18, 18);
     setMask(QRegion(card.toFillPolygon().toPolygon()));
 
-    text(this, QString::fromUtf8("岚川调音器"), QRect(32, 52, 360, 64), Qt::white, 48, true);
+    text(this, QString::fromUtf8("岚川调音器"), QRect(32, 52, 360, 64), Qt::white, 48, false);
     text(this, QString::fromUtf8("听音 · 辨音 · 调音 · 录音"), QRect(36, 120, 360, 24), QColor(210, 240, 240),
          16, false);
-    版本名称 = text(this, QString(), QRect(36, 160, 300, 24), QColor(255, 40, 40), 16, true);
+    版本名称 = text(this, QString(), QRect(36, 160, 300, 24), QColor(255, 40, 40), 16, false);
     auto* emblem = new QLabel(this);
     emblem->setGeometry(300, 96, 96, 96);
     emblem->setPixmap(studioEmblem(96, 96, devicePixelRatioF()));

@@ -131,7 +131,7 @@ private:
 
     settings_ = std::make_unique<Settings>(*this);
     analysis_ = std::make_unique<TunerAnalysis>(*settings_, Picture2->surface(), services_.flags);
-    connectDisplays();
+    showDisplays();
     connectControls();
 
     // Load: one channel for the analysis, no automatic level control, and a place that leaves
@@ -171,7 +171,10 @@ void 乐器调音窗::buildDisplays() {
     统计次数label = label(this, "统计次数label", QRect(240, kStatusY, 130, 30));
     放大系数显示 = label(this, "放大系数显示", QRect(378, kStatusY, 150, 30));
     放大器DB值 = label(this, "0dB", QRect(536, kStatusY, 86, 30));
-    提示->setFont(sizedFont(font(), 15, true));
+    提示->setFont(sizedFont(font(), 16, false));
+    // Opaque, so that a changed count or gain repaints the label alone, not the frame behind it.
+    for (QLabel* l : {提示, 统计次数label, 放大系数显示, 放大器DB值})
+        paintGround(l, kTeal);
     for (QLabel* l : {统计次数label, 放大系数显示, 放大器DB值})
         l->setToolTip(QString::fromUtf8(l == 统计次数label  ? "统计次数"
                                         : l == 放大系数显示 ? "放大系数"
@@ -285,7 +288,7 @@ void 乐器调音窗::buildButtonsAndLinks() {
     结束->setGeometry(822, kFramesY + 72, 134, 40);
     结束->Caption("结束");
     for (LCButton* b : {开始, 结束})
-        b->setFont(sizedFont(font(), 16, true));
+        b->setFont(sizedFont(font(), 17, false));
     Image1 = new QLabel(this);
     Image1->setGeometry(841, kFramesY + 120, 96, 64);
     Image1->setPixmap(studioEmblem(96, 64, devicePixelRatioF()));
@@ -317,25 +320,25 @@ void 乐器调音窗::buildButtonsAndLinks() {
     restLinkColours();
 }
 
-void 乐器调音窗::connectDisplays() {
-    TunerAnalysis& a = *analysis_;
-    const auto mirror = [](Label& from, QLabel* to) {
-        from.Change.connect([&from, to] { to->setText(QString::fromStdString(from.Text())); });
-    };
-    mirror(a.提示, 提示);
-    mirror(a.放大系数显示, 放大系数显示);
-    mirror(a.统计次数label, 统计次数label);
-    mirror(a.频率值, 频率值);
-    mirror(a.音符, 音符);
-    mirror(a.标准频率, 标准频率);
-    mirror(a.频率阴影, 频率阴影);
-    const auto ground = [](Label& from, QLabel* to) {
-        paintGround(to, from.BackColor());
-        from.BackColorChange.connect([&from, to] { paintGround(to, from.BackColor()); });
-    };
-    ground(a.音符, 音符);
-    ground(a.频率值, 频率值);
-    a.电平表1.Change.connect([this] { 电平表1->Value(static_cast<float>(analysis_->电平表1.Value())); });
+// The analysis writes its displays many times within one tick (a label per accepted period); the
+// screen needs only what they hold when the tick ends, so they are copied then, and only those
+// that changed.
+void 乐器调音窗::showDisplays() {
+    const TunerAnalysis& a = *analysis_;
+    const std::pair<const Label*, QLabel*> labels[] = {
+        {&a.提示, 提示},         {&a.放大系数显示, 放大系数显示}, {&a.统计次数label, 统计次数label},
+        {&a.频率值, 频率值},     {&a.音符, 音符},                 {&a.标准频率, 标准频率},
+        {&a.频率阴影, 频率阴影}};
+    for (size_t i = 0; i < std::size(labels); ++i) {
+        const auto& [from, to] = labels[i];
+        if (shownTexts_[i] != from->Text()) {
+            shownTexts_[i] = from->Text();
+            to->setText(QString::fromStdString(shownTexts_[i]));
+        }
+    }
+    if (shownGrounds_[0] != a.音符.BackColor()) paintGround(音符, shownGrounds_[0] = a.音符.BackColor());
+    if (shownGrounds_[1] != a.频率值.BackColor()) paintGround(频率值, shownGrounds_[1] = a.频率值.BackColor());
+    if (电平表1->Value() != static_cast<float>(a.电平表1.Value())) 电平表1->Value(static_cast<float>(a.电平表1.Value()));
 }
 
 void 乐器调音窗::connectControls() {
@@ -364,7 +367,8 @@ void 乐器调音窗::结束_Click() {
     services_.flags.tunerActive = false;
 }
 
-void 乐器调音窗::refreshPictures() {
+void 乐器调音窗::refreshDisplays() {
+    showDisplays();
     for (PictureBox* p : {picVUL, picVUR, picAmpl, picFreq, picEQAmp, Picture2})
         p->refresh();
 }

@@ -74,8 +74,9 @@ public:
     PictureBox& picVURBox() { return *picVUR; }
     PictureBox& picEQAmpBox() { return *picEQAmp; }
     PictureBox& picture2Box() { return *Picture2; }
-    /// Shows what the last tick drew (each picture repaints only if its image changed).
-    void refreshPictures();
+    /// Shows what the last tick did: the analysis's displays as they stand, and the pictures (each
+    /// repaints only where its image changed).
+    void refreshDisplays();
 
     int32_t activationCount() const { return activationCount_; }
 
@@ -144,7 +145,7 @@ private:
     void buildDetectorFrame();
     void buildSourceFrame();
     void buildButtonsAndLinks();
-    void connectDisplays();
+    void showDisplays();
     void connectControls();
     void centre();
     void restLinkColours();
@@ -158,6 +159,8 @@ private:
     std::unique_ptr<TunerAnalysis> analysis_;
     int32_t activationCount_ = 0;
     bool closing_ = false;
+    std::array<std::string, 7> shownTexts_;
+    std::array<uint32_t, 2> shownGrounds_{0xFFFFFFFFu, 0xFFFFFFFFu};
 };
 
 } // namespace lctune

@@ -11,6 +11,8 @@ constexpr double kNeedleTopTwips = 840;
 } // namespace
 
 电平表::电平表(QWidget* parent) : SelfDrawnWidget(parent) {
+    // The face covers every pixel: nothing behind the meter needs painting when the needle moves.
+    setAttribute(Qt::WA_OpaquePaintEvent, true);
     resizeTwips(4544, 305 * twipsPerPixelY());
 }
 

@@ -349,7 +349,10 @@ TEST_F(Windows, TheTickDrawsTheLevelsAndRunsTheAnalysisWhileTuning) {
     // The left bar reaches far, the right one barely starts.
     EXPECT_NE(left.pixel(left.width() / 2, left.height() / 2),
               right.pixel(right.width() / 2, right.height() / 2));
+    for (int64_t i = 1; i < 录音窗::kTicksPerShow; ++i)
+        rec().tmrVis_Timer(); // the screen shows every few ticks
     EXPECT_EQ(tuner().提示->text().toStdString(), tuner().analysis().提示.Text());
+    EXPECT_EQ(tuner().统计次数label->text().toStdString(), tuner().analysis().统计次数label.Text());
 }
 
 TEST_F(Windows, TheManualAndTheLinksOpenLocalPages) {

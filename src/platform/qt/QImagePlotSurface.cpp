@@ -72,9 +72,19 @@ QImagePlotSurface::QImagePlotSurface(int32_t pixelWidth, int32_t pixelHeight, in
     image_.fill(rgbOf(backColor()));
 }
 
+void QImagePlotSurface::flushSpan() const {
+    if (!span_.active) return;
+    span_.active = false;
+    const qsizetype stride = image_.bytesPerLine();
+    uchar* const bits = image_.bits();
+    for (int y = span_.top; y <= span_.bottom; ++y)
+        reinterpret_cast<QRgb*>(bits + y * stride)[span_.x] = span_.rgb;
+}
+
 void QImagePlotSurface::setScale(int scale) {
     scale = std::max(1, scale);
     if (scale == scale_) return;
+    flushSpan();
     scale_ = scale;
     image_ = image_.scaled(std::max(1, pixelWidth()) * scale_, std::max(1, pixelHeight()) * scale_,
                            Qt::IgnoreAspectRatio, Qt::FastTransformation);
@@ -101,6 +111,7 @@ double QImagePlotSurface::devicePerUnitY() {
 }
 
 void QImagePlotSurface::clear() {
+    span_.active = false; // covered by the fill anyway
     image_.fill(rgbOf(backColor()));
     ++changes_;
 }
@@ -120,11 +131,13 @@ void QImagePlotSurface::line(double x1, double y1, double x2, double y2, uint32_
 }
 
 void QImagePlotSurface::fillRect(double x1, double y1, double x2, double y2, uint32_t color) {
+    flushSpan();
     const double fx = devicePerUnitX(), fy = devicePerUnitY();
     changed(fillDevice(x1 * fx, y1 * fy, x2 * fx, y2 * fy, rgbOf(color)));
 }
 
 void QImagePlotSurface::rectangle(double x1, double y1, double x2, double y2, uint32_t color) {
+    flushSpan();
     const double fx = devicePerUnitX(), fy = devicePerUnitY();
     const double a = x1 * fx, b = x2 * fx, c = y1 * fy, d = y2 * fy;
     if (!std::isfinite(a + b + c + d)) return;
@@ -141,6 +154,7 @@ void QImagePlotSurface::rectangle(double x1, double y1, double x2, double y2, ui
 }
 
 void QImagePlotSurface::point(double x, double y, uint32_t color) {
+    flushSpan();
     const double px = x * devicePerUnitX(), py = y * devicePerUnitY();
     currentX_ = x, currentY_ = y;
     if (!std::isfinite(px + py)) return;
@@ -185,8 +199,23 @@ bool QImagePlotSurface::drawLine(double x1, double y1, double x2, double y2, uin
     int error = dx - dy;
     // The common case, a one-pixel brush wholly inside: no clipping per pixel.
     const int lastX = x + stepX * (count - 1), lastY = y + stepY * (count - 1);
-    if (s == 1 && std::min(x, lastX) >= 0 && std::max(x, endX) < width && std::min(y, lastY) >= 0 &&
-        std::max(y, endY) < height) {
+    const bool inside = std::min(x, lastX) >= 0 && std::max(x, endX) < width && std::min(y, lastY) >= 0 &&
+                        std::max(y, endY) < height;
+    if (s == 1 && inside && dx == 0) {
+        // Within one column: it covers y up to, not including, endY.
+        const int top = std::min(y, endY + (endY < y ? 1 : 0)), bottom = std::max(y, endY - (endY > y ? 1 : 0));
+        if (span_.active && span_.x == x && span_.rgb == rgb && span_.endY == y) {
+            span_.top = std::min(span_.top, top);
+            span_.bottom = std::max(span_.bottom, bottom);
+        } else {
+            flushSpan();
+            span_ = Span{true, x, top, bottom, endY, rgb};
+        }
+        span_.endY = endY;
+        return true;
+    }
+    flushSpan();
+    if (s == 1 && inside) {
         for (int i = 0; i < count; ++i) {
             reinterpret_cast<QRgb*>(bits + y * stride)[x] = rgb;
             const int twice = 2 * error;

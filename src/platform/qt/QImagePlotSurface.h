@@ -29,7 +29,10 @@ public:
 
     /// The picture: pixelWidth * scale x pixelHeight * scale device pixels, its device pixel ratio
     /// set to the scale (so QPainter::drawImage shows it at its logical size). Format RGB32.
-    const QImage& image() const { return image_; }
+    const QImage& image() const {
+        flushSpan();
+        return image_;
+    }
     int scale() const { return scale_; }
     /// Draws at `scale` from now on; the picture so far is carried over, resized.
     void setScale(int scale);
@@ -54,8 +57,21 @@ private:
     void changed(bool anything) {
         if (anything) ++changes_;
     }
+    /// Writes the pending column span into the picture.
+    void flushSpan() const;
 
-    QImage image_;
+    /// A waveform of many samples a pixel is a chain of short lines that stay in one column: they
+    /// are gathered into one span of that column (the same pixels as drawn one by one) and
+    /// written when the chain leaves the column or anything else is drawn. One-pixel brush only.
+    struct Span {
+        bool active = false;
+        int x = 0, top = 0, bottom = 0;
+        int endY = 0; ///< where the last line of the chain ended (its own pixel not covered)
+        QRgb rgb = 0;
+    };
+
+    mutable QImage image_;
+    mutable Span span_;
     int scale_;
     uint64_t changes_ = 0;
     double currentX_ = 0;

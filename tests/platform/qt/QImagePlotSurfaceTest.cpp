@@ -5,6 +5,7 @@
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
+#include <QPaintEvent>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -154,4 +155,60 @@ TEST(PictureBox, RepaintsOnlyWhenItsSurfaceChangedSinceTheLastPaint) {
     const QImage seen = box.grab().toImage();
     EXPECT_EQ(seen.pixel(5, 5), qRgb(255, 0, 0));
     EXPECT_EQ(seen.pixel(39, 15), qRgb(0, 255, 0));
+}
+
+// Many samples a pixel, as the tuner's waveform plot draws them: the chains of short lines within
+// one column give exactly the pixels the lines give one by one, whatever comes in between.
+TEST(QImagePlotSurface, AChainOfLinesInOneColumnGivesTheSamePixelsAsLineByLine) {
+    QImagePlotSurface chained(60, 40), single(60, 40);
+    for (QImagePlotSurface* s : {&chained, &single}) {
+        s->clear();
+        s->scaleWidth(600); // ten samples a pixel
+        s->scaleHeight(65536);
+    }
+    const std::vector<int16_t> wave = lctune::test::sine(1300, 88200, 30000, 600);
+    double previous = 32768;
+    for (size_t i = 0; i < wave.size(); ++i) {
+        const double y = 32768 - wave[i];
+        const uint32_t colour = i % 97 == 0 ? kYellow : kGreen; // other colours break the chains
+        for (QImagePlotSurface* s : {&chained, &single}) {
+            s->line(static_cast<double>(i), previous, static_cast<double>(i) + 1, y, colour);
+            if (i % 131 == 0) s->line(static_cast<double>(i), 0, static_cast<double>(i), 65536, kRed);
+        }
+        (void)single.image(); // draws what it has so far: nothing is gathered across lines
+        previous = y;
+    }
+    EXPECT_EQ(art(chained.image()), art(single.image()));
+    EXPECT_NE(art(chained.image()).find('G'), std::string::npos);
+}
+
+TEST(PictureBox, ThePicturePaintedAgainUnchangedIsNotRepaintedAndAChangeOnlyWhereItChanged) {
+    struct PaintCounter : QObject {
+        QRegion painted;
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) ++paints, painted += static_cast<QPaintEvent*>(event)->region();
+            return false;
+        }
+    } counter;
+    PictureBox box(40, 20);
+    box.installEventFilter(&counter);
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    box.surface().fillRect(0, 0, 40, 20, kRed);
+    box.refresh();
+    QTest::qWait(20);
+    const int shown = counter.paints;
+    box.surface().clear();
+    box.surface().fillRect(0, 0, 40, 20, kRed); // the same picture again
+    box.refresh();
+    QTest::qWait(20);
+    EXPECT_EQ(counter.paints, shown);
+
+    counter.painted = QRegion();
+    box.surface().point(30, 5, kGreen);
+    box.refresh();
+    QTest::qWait(20);
+    EXPECT_EQ(counter.paints, shown + 1);
+    EXPECT_EQ(counter.painted.boundingRect(), QRect(30, 5, 1, 1));
 }
