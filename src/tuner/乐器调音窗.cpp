@@ -325,10 +325,13 @@ void 乐器调音窗::buildButtonsAndLinks() {
 // that changed.
 void 乐器调音窗::showDisplays() {
     const TunerAnalysis& a = *analysis_;
-    const std::pair<const Label*, QLabel*> labels[] = {
-        {&a.提示, 提示},         {&a.放大系数显示, 放大系数显示}, {&a.统计次数label, 统计次数label},
-        {&a.频率值, 频率值},     {&a.音符, 音符},                 {&a.标准频率, 标准频率},
-        {&a.频率阴影, 频率阴影}};
+    const std::pair<const Label*, QLabel*> labels[] = {{&a.提示, 提示},
+                                                       {&a.放大系数显示, 放大系数显示},
+                                                       {&a.统计次数label, 统计次数label},
+                                                       {&a.频率值, 频率值},
+                                                       {&a.音符, 音符},
+                                                       {&a.标准频率, 标准频率},
+                                                       {&a.频率阴影, 频率阴影}};
     for (size_t i = 0; i < std::size(labels); ++i) {
         const auto& [from, to] = labels[i];
         if (shownTexts_[i] != from->Text()) {
@@ -337,8 +340,10 @@ void 乐器调音窗::showDisplays() {
         }
     }
     if (shownGrounds_[0] != a.音符.BackColor()) paintGround(音符, shownGrounds_[0] = a.音符.BackColor());
-    if (shownGrounds_[1] != a.频率值.BackColor()) paintGround(频率值, shownGrounds_[1] = a.频率值.BackColor());
-    if (电平表1->Value() != static_cast<float>(a.电平表1.Value())) 电平表1->Value(static_cast<float>(a.电平表1.Value()));
+    if (shownGrounds_[1] != a.频率值.BackColor())
+        paintGround(频率值, shownGrounds_[1] = a.频率值.BackColor());
+    if (电平表1->Value() != static_cast<float>(a.电平表1.Value()))
+        电平表1->Value(static_cast<float>(a.电平表1.Value()));
 }
 
 void 乐器调音窗::connectControls() {

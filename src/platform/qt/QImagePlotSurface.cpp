@@ -70,6 +70,7 @@ QImagePlotSurface::QImagePlotSurface(int32_t pixelWidth, int32_t pixelHeight, in
         QImage(std::max(1, pixelWidth) * scale_, std::max(1, pixelHeight) * scale_, QImage::Format_RGB32);
     image_.setDevicePixelRatio(scale_);
     image_.fill(rgbOf(backColor()));
+    limitX_ = image_.width() - 0.5, limitY_ = image_.height() - 0.5;
 }
 
 void QImagePlotSurface::flushSpan() const {
@@ -89,6 +90,7 @@ void QImagePlotSurface::setScale(int scale) {
     image_ = image_.scaled(std::max(1, pixelWidth()) * scale_, std::max(1, pixelHeight()) * scale_,
                            Qt::IgnoreAspectRatio, Qt::FastTransformation);
     image_.setDevicePixelRatio(scale_);
+    limitX_ = image_.width() - 0.5, limitY_ = image_.height() - 0.5;
     unitsX_ = unitsY_ = std::numeric_limits<double>::quiet_NaN();
     ++changes_;
 }
@@ -173,9 +175,34 @@ bool QImagePlotSurface::fillDevice(double left, double top, double right, double
 // reaches beyond the picture and a margin wider than the brush is first cut to them, so a line far
 // outside costs no more than one across the picture and the pixels inside stay where the whole
 // line has them. This runs for every sample of the tuner's waveform: keep it lean.
+// A line wholly inside that stays in one column (one-pixel brush): it covers y up to, not including,
+// its end, and joins the pending span when it goes on from where the span's last line ended. The
+// test runs before anything else in drawLine: a tuner waveform is mostly such lines.
+bool QImagePlotSurface::inColumn(double ax, double ay, double bx, double by, uint32_t color, bool& drew) {
+    const double w = limitX_, h = limitY_;
+    if (!(ax >= 0 && bx >= 0 && ay >= 0 && by >= 0 && ax < w && bx < w && ay < h && by < h)) return false;
+    const int x = static_cast<int>(roundHalfEvenFast(ax));
+    if (x != static_cast<int>(roundHalfEvenFast(bx))) return false;
+    const int y = static_cast<int>(roundHalfEvenFast(ay)), endY = static_cast<int>(roundHalfEvenFast(by));
+    if (y == endY) return true; // nothing to draw; a chain goes on from the same place
+    const int top = endY < y ? endY + 1 : y, bottom = endY > y ? endY - 1 : y;
+    if (span_.active && span_.x == x && span_.color == color && span_.endY == y) {
+        span_.top = std::min(span_.top, top);
+        span_.bottom = std::max(span_.bottom, bottom);
+    } else {
+        flushSpan();
+        span_ = Span{true, x, top, bottom, endY, color, rgbOf(color)};
+    }
+    span_.endY = endY;
+    drew = true;
+    return true;
+}
+
 bool QImagePlotSurface::drawLine(double x1, double y1, double x2, double y2, uint32_t color) {
     const double fx = devicePerUnitX(), fy = devicePerUnitY();
     double ax = x1 * fx, ay = y1 * fy, bx = x2 * fx, by = y2 * fy;
+    bool drew = false;
+    if (scale_ == 1 && inColumn(ax, ay, bx, by, color, drew)) return drew;
     if (!std::isfinite(ax + ay + bx + by)) return false;
     const int width = image_.width(), height = image_.height();
     const double margin = 2.0 * scale_, right = width + margin, bottom = height + margin;
@@ -201,19 +228,6 @@ bool QImagePlotSurface::drawLine(double x1, double y1, double x2, double y2, uin
     const int lastX = x + stepX * (count - 1), lastY = y + stepY * (count - 1);
     const bool inside = std::min(x, lastX) >= 0 && std::max(x, endX) < width && std::min(y, lastY) >= 0 &&
                         std::max(y, endY) < height;
-    if (s == 1 && inside && dx == 0) {
-        // Within one column: it covers y up to, not including, endY.
-        const int top = std::min(y, endY + (endY < y ? 1 : 0)), bottom = std::max(y, endY - (endY > y ? 1 : 0));
-        if (span_.active && span_.x == x && span_.rgb == rgb && span_.endY == y) {
-            span_.top = std::min(span_.top, top);
-            span_.bottom = std::max(span_.bottom, bottom);
-        } else {
-            flushSpan();
-            span_ = Span{true, x, top, bottom, endY, rgb};
-        }
-        span_.endY = endY;
-        return true;
-    }
     flushSpan();
     if (s == 1 && inside) {
         for (int i = 0; i < count; ++i) {

@@ -67,11 +67,16 @@ private:
         bool active = false;
         int x = 0, top = 0, bottom = 0;
         int endY = 0; ///< where the last line of the chain ended (its own pixel not covered)
+        uint32_t color = 0;
         QRgb rgb = 0;
     };
+    /// Handles a line inside the picture within one column; false for any other line.
+    bool inColumn(double ax, double ay, double bx, double by, uint32_t color, bool& drew);
 
     mutable QImage image_;
     mutable Span span_;
+    /// Device coordinates below these round to pixels inside the picture (width - 0.5, height - 0.5).
+    double limitX_ = 0, limitY_ = 0;
     int scale_;
     uint64_t changes_ = 0;
     double currentX_ = 0;

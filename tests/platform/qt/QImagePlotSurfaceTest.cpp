@@ -187,7 +187,8 @@ TEST(PictureBox, ThePicturePaintedAgainUnchangedIsNotRepaintedAndAChangeOnlyWher
         QRegion painted;
         int paints = 0;
         bool eventFilter(QObject*, QEvent* event) override {
-            if (event->type() == QEvent::Paint) ++paints, painted += static_cast<QPaintEvent*>(event)->region();
+            if (event->type() == QEvent::Paint)
+                ++paints, painted += static_cast<QPaintEvent*>(event)->region();
             return false;
         }
     } counter;
