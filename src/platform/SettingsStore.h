@@ -21,6 +21,8 @@ public:
                        const std::string& value) = 0;
     /// Makes everything written so far permanent; false when it cannot be saved.
     virtual bool sync() = 0;
+    /// Where the values are kept, for messages (a folder); empty when nowhere on disk.
+    virtual std::string where() const { return {}; }
 
     /// A whole number: the stored text when it is one (a hand-edited file may hold anything),
     /// otherwise `defaultValue`. Never throws.

@@ -94,6 +94,10 @@ bool 封面::load() {
     runCount_ =
         static_cast<int32_t>(services_.settings.readInteger(kStudioApplication, "参数", "运行次数", 0));
     services_.settings.write(kStudioApplication, "参数", "运行次数", std::to_string(int64_t{runCount_} + 1));
+    // Settings that cannot be saved are no reason to stop; the user learns it once, now.
+    if (!services_.settings.sync())
+        services_.messageBoxes.warning(kApplicationTitle, "设置无法保存到 " + services_.settings.where() +
+                                                              "：本次运行的设置不会留下。");
     if (runCount_ == 0) askFirstRunQuestions();
     版本名称->setText(QString::fromStdString(Program::versionText()));
     publishProgramFolder();

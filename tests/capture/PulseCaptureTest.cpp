@@ -10,6 +10,7 @@
 #include "platform/alsa/AlsaMixer.h"
 #include "platform/alsa/AlsaWaveIn.h"
 
+#include "support/PulseSupport.h"
 #include "support/TestSupport.h"
 #include "support/ToolRunner.h"
 
@@ -31,6 +32,9 @@
 #include <unistd.h>
 
 using namespace lctune;
+using lctune::test::Feeder;
+using lctune::test::PrivateServer;
+using lctune::test::ServerOverride;
 using namespace std::chrono;
 using namespace std::chrono_literals;
 
@@ -46,100 +50,6 @@ std::string pulseFifo() {
 #define REQUIRE_PULSE()                                                                                      \
     const std::string fifo = pulseFifo();                                                                    \
     if (fifo.empty()) GTEST_SKIP() << "no private PulseAudio server (scripts/test starts one)";
-
-/// Feeds the pipe source in real time, 20 ms at a time, with a count rising from `base` through
-/// base + 19999 and round again. Each test picks its own base, so sound left in the pipe by an
-/// earlier run cannot pass for its own.
-class Feeder {
-public:
-    static constexpr int kSpan = 20000;
-
-    Feeder(const std::string& fifo, int16_t base) {
-        thread_ = std::thread([this, fifo, base] {
-            const int fd = ::open(fifo.c_str(), O_WRONLY | O_CLOEXEC);
-            if (fd < 0) return;
-            // A frozen server stops reading: the writes must not block the feeder's end.
-            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
-            int16_t next = base;
-            std::vector<int16_t> chunk(1764);
-            auto due = steady_clock::now();
-            while (running_) {
-                for (auto& s : chunk) {
-                    s = next;
-                    next = next == base + kSpan - 1 ? base : static_cast<int16_t>(next + 1);
-                }
-                if (!writeWhileRunning(fd, chunk)) break;
-                due += 20ms;
-                std::this_thread::sleep_until(due);
-            }
-            ::close(fd);
-        });
-    }
-    ~Feeder() {
-        running_ = false;
-        thread_.join();
-    }
-
-private:
-    // The whole chunk (it is shorter than PIPE_BUF, so it goes in at once or not at all), waiting
-    // for room while the feeder runs.
-    bool writeWhileRunning(int fd, const std::vector<int16_t>& chunk) const {
-        while (running_) {
-            if (write(fd, chunk.data(), chunk.size() * 2) >= 0) return true;
-            if (errno != EAGAIN) return false;
-            pollfd p{fd, POLLOUT, 0};
-            poll(&p, 1, 50);
-        }
-        return false;
-    }
-
-    std::atomic<bool> running_{true};
-    std::thread thread_;
-};
-
-/// One more private server, for a test that freezes or kills it. Whatever the test did to it, it is
-/// resumed and shut down at the end.
-class PrivateServer {
-public:
-    PrivateServer() {
-        char name[] = "/tmp/lctune-pulse-own-XXXXXX";
-        if (!mkdtemp(name)) return;
-        dir_ = name;
-        if (std::system((script() + " start " + dir_ + " >/dev/null 2>&1").c_str()) != 0) return;
-        pid_ = std::atoi(test::slurp(dir_ + "/server.pid").c_str());
-    }
-    ~PrivateServer() {
-        if (pid_ > 0) ::kill(pid_, SIGCONT);
-        if (!dir_.empty()) {
-            const int rc = std::system((script() + " stop " + dir_ + " >/dev/null 2>&1").c_str());
-            (void)rc;
-        }
-    }
-    PrivateServer(const PrivateServer&) = delete;
-    PrivateServer& operator=(const PrivateServer&) = delete;
-
-    bool running() const { return pid_ > 0; }
-    std::string address() const { return "unix:" + dir_ + "/native"; }
-    std::string fifo() const { return dir_ + "/source.fifo"; }
-    void signal(int sig) const { ::kill(pid_, sig); }
-
-private:
-    static std::string script() { return std::string(LCTUNE_SCRIPTS_DIR) + "/pulse-test-server"; }
-    std::string dir_;
-    pid_t pid_ = -1;
-};
-
-/// Points PULSE_SERVER elsewhere for one test and puts the shared server back afterwards.
-class ServerOverride {
-public:
-    explicit ServerOverride(const std::string& address) : saved_(std::getenv("PULSE_SERVER")) {
-        setenv("PULSE_SERVER", address.c_str(), 1);
-    }
-    ~ServerOverride() { setenv("PULSE_SERVER", saved_.c_str(), 1); }
-
-private:
-    std::string saved_;
-};
 
 int32_t deviceIndex(AlsaWaveIn& alsa, const std::string& name) {
     for (int32_t i = 0; i < alsa.deviceCount(); ++i)

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <chrono>
 #include <fcntl.h>
+#include <fstream>
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
@@ -86,6 +87,34 @@ TEST(Program, TunesAGeneratedPluckAndEndsWithEverythingWritten) {
     EXPECT_EQ(home.value("岚川调音器", "参数/运行次数"), QStringLiteral("1"));
     EXPECT_EQ(home.value("lctune", "录音窗/均衡器_0"), QStringLiteral("0"));
     EXPECT_EQ(home.value("lctune", "录音窗/设备"), QStringLiteral("a2.wav"));
+}
+
+TEST(Program, SettingsThatAreGarbageOrCannotBeSavedAreNoReasonToStop) {
+    Home garbage;
+    std::filesystem::create_directories(garbage.dir / "岚川工作室");
+    std::ofstream(garbage.dir / "岚川工作室" / "lctune.ini")
+        << "[%U5F55%U97F3%U7A97]\nLeft=-9e999\n%U5747%U8861%U5668_3=loud\n%U8BBE%U5907=no such "
+           "device\n\x01\xff";
+    std::ofstream(garbage.dir / "岚川工作室" / "岚川调音器.ini")
+        << "[%U53C2%U6570]\n%U8FD0%U884C%U6B21%U6570=many\n";
+    const std::string input = "LCTUNE_TEST_RUN_SECONDS=5 LCTUNE_INPUT=" + shellQuote(pluck(garbage.dir));
+    const auto run = runTool("lctune", "", garbage.environment(input));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_GE(secondsToGreen(run.out, "A2  (6)"), 0) << run.out;
+    EXPECT_EQ(garbage.value("岚川调音器", "参数/运行次数"), QStringLiteral("1"))
+        << "a count that is no number";
+    EXPECT_EQ(garbage.value("lctune", "录音窗/均衡器_3"), QStringLiteral("0"));
+
+    Home readOnly; // its configuration folder is a plain file: nothing can be saved under it
+    const std::string notAFolder = (readOnly.dir / "config").string();
+    std::ofstream(notAFolder) << "";
+    const auto unsaved =
+        runTool("lctune", "",
+                "QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=" + shellQuote(notAFolder) +
+                    " XDG_RUNTIME_DIR=" + shellQuote((readOnly.dir / "runtime").string()) + " " + input);
+    EXPECT_EQ(unsaved.status, 0) << unsaved.err;
+    EXPECT_GE(secondsToGreen(unsaved.out, "A2  (6)"), 0) << unsaved.out;
+    EXPECT_NE(unsaved.err.find("设置无法保存"), std::string::npos) << unsaved.err;
 }
 
 TEST(Program, ASecondCopyIsRefusedAndLeavesTheSettingsAlone) {

@@ -26,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/mount.h>
 
 using namespace lctune;
 using namespace lctune::fake;
@@ -185,6 +186,56 @@ TEST_F(Windows, ALostDeviceEndsTheRecordingWithAValidFileAndOneWarning) {
     rec().clsRecorder().silenceLimit(std::chrono::milliseconds(5000));
     tuner().开始->Value(true);
     EXPECT_TRUE(capturing()) << "the tuner can start again";
+}
+
+TEST_F(Windows, AFullDiskStopsTheRecordingKeepsWhatFittedAndRecordingGoesOnElsewhere) {
+    SmallDisk disk;
+    if (!disk.mounted()) GTEST_SKIP() << disk.why();
+    const std::string full = (disk / "take.wav").string();
+    rec().txtFile->setText(QString::fromStdString(full));
+    press();
+    std::vector<int16_t> delivered;
+    for (uint32_t k = 0; k < 20 && capturing(); ++k) {
+        const auto block = pattern(5120, k + 40);
+        deliver(block);
+        delivered.insert(delivered.end(), block.begin(), block.end());
+    }
+    EXPECT_FALSE(capturing());
+    EXPECT_EQ(box().录音按钮->Caption(), "开始录音");
+    ASSERT_EQ(fake.boxes.shown.size(), 1u);
+    EXPECT_EQ(fake.boxes.shown[0].second, CaptureHub::kWriteError);
+    const WavContents kept = readWav(full);
+    ASSERT_TRUE(kept.ok) << "what fitted stays in a valid file";
+    ASSERT_GT(kept.samples.size(), 5120u);
+    EXPECT_TRUE(std::equal(kept.samples.begin(), kept.samples.end(), delivered.begin()));
+
+    const std::string next = (dir / "next.wav").string();
+    rec().txtFile->setText(QString::fromStdString(next));
+    press();
+    deliver(pattern(5120, 99));
+    press();
+    EXPECT_EQ(readWav(next).samples, pattern(5120, 99));
+}
+
+TEST_F(Windows, AnOutputFolderThatIsGoneOrReadOnlyIsReportedAndNothingElseChanges) {
+    fs::create_directories(dir / "gone");
+    rec().txtFile->setText(QString::fromStdString((dir / "gone" / "take.wav").string()));
+    fs::remove(dir / "gone");
+    press();
+    EXPECT_FALSE(capturing());
+    EXPECT_EQ(fake.boxes.shown.back(), std::make_pair(std::string("提示"), std::string("无法初始化编码器!")));
+
+    fs::create_directories(dir / "ro");
+    if (::mount("tmpfs", (dir / "ro").c_str(), "tmpfs", MS_RDONLY, "size=64k") == 0) {
+        rec().txtFile->setText(QString::fromStdString((dir / "ro" / "take.wav").string()));
+        press();
+        EXPECT_FALSE(capturing());
+        EXPECT_EQ(fake.boxes.shown.back().second, "无法初始化编码器!");
+        ::umount2((dir / "ro").c_str(), MNT_DETACH);
+    }
+    EXPECT_EQ(box().录音按钮->Caption(), "开始录音");
+    tuner().开始->Value(true);
+    EXPECT_TRUE(capturing()) << "the tuner still starts";
 }
 
 TEST_F(Windows, FailedStartsSayWhyAndLeaveTheBoxIdle) {

@@ -46,6 +46,7 @@ public:
     /// The file of `application`.
     QString fileName(const std::string& application) const;
     const QString& folder() const { return folder_; }
+    std::string where() const override { return folder_.toStdString(); }
 
 private:
     struct File {
