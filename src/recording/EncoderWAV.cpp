@@ -102,18 +102,18 @@ bool EncoderWAV::createFile(const std::string& path) {
         lastError_ = unseekable;
         return false;
     }
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
-    if (fd < 0) {
+    FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666));
+    if (!file) {
         fail("cannot create " + path, errno);
         return false;
     }
+    const int fd = file.get();
     if (lseek(fd, 0, SEEK_CUR) < 0) {
-        ::close(fd);
         lastError_ = unseekable;
         return false;
     }
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    fd_ = fd;
+    file_ = std::move(file);
     path_ = path;
     fileEnd_ = 0;
     const std::vector<uint8_t> head = header(static_cast<uint32_t>(20 + formatRecord(output_).size()), 0);
@@ -122,8 +122,7 @@ bool EncoderWAV::createFile(const std::string& path) {
         fail("cannot write " + path, errno);
         // Nothing was recorded: a file of our making goes again (never a device such as /dev/full).
         if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) ::unlink(path.c_str());
-        ::close(fd);
-        fd_ = -1;
+        file_.reset();
         path_.clear();
         return false;
     }
@@ -154,8 +153,8 @@ void EncoderWAV::refreshSizes() {
     put32(riff, static_cast<uint32_t>(fileEnd_ - 8));
     put32(data, static_cast<uint32_t>(fileEnd_ - headerBytes));
     // A failure here changes nothing that close would not set right.
-    const bool written =
-        pwrite(fd_, riff.data(), 4, 4) == 4 && pwrite(fd_, data.data(), 4, headerBytes - 4) == 4;
+    const bool written = pwrite(file_.get(), riff.data(), 4, 4) == 4 &&
+                         pwrite(file_.get(), data.data(), 4, headerBytes - 4) == 4;
     (void)written;
     lastRefresh_ = std::chrono::steady_clock::now();
 }
@@ -175,7 +174,7 @@ int32_t EncoderWAV::Encoder_Encode(const void* data, int32_t length, int32_t& us
         return sourceUsed == 0 ? kConvertFailed : kOk;
     }
     int64_t written = 0;
-    if (fd_ >= 0 && produced > 0) {
+    if (file_ && produced > 0) {
         // Audio is only ever appended, so the end is tracked here rather than asked of the file
         // system for every block; the header is rewritten at close from the real size.
         if (fileEnd_ + produced > kMaxFileBytes) {
@@ -191,7 +190,7 @@ int32_t EncoderWAV::Encoder_Encode(const void* data, int32_t length, int32_t& us
             fail("cannot write " + path_, errno);
             // A short write (a full disk) would leave part of a sample frame behind; cut it off
             // so the file ends on whole frames.
-            if (ftruncate(fd_, fileEnd_) == 0) lseek(fd_, fileEnd_, SEEK_SET);
+            if (ftruncate(file_.get(), fileEnd_) == 0) lseek(file_.get(), fileEnd_, SEEK_SET);
         }
     }
     used = sourceUsed;
@@ -199,7 +198,7 @@ int32_t EncoderWAV::Encoder_Encode(const void* data, int32_t length, int32_t& us
 }
 
 int32_t EncoderWAV::Encoder_EncoderClose() {
-    if (fd_ < 0) {
+    if (!file_) {
         releaseStream();
         return kNoFile;
     }
@@ -212,8 +211,7 @@ int32_t EncoderWAV::Encoder_EncoderClose() {
     }
     writeFinalHeader();
     releaseStream();
-    ::close(fd_);
-    fd_ = -1;
+    file_.reset();
     path_.clear();
     return kOk;
 }
@@ -229,14 +227,14 @@ void EncoderWAV::releaseStream() {
 // the RIFF size counts and the data size does not.
 void EncoderWAV::writeFinalHeader() {
     const int64_t headerBytes = 28 + static_cast<int64_t>(formatRecord(output_).size());
-    int64_t size = fileSize(fd_);
+    int64_t size = fileSize(file_.get());
     if (size < 0) return;
     const int64_t dataBytes = std::max<int64_t>(0, size - headerBytes);
-    if (dataBytes % 2 == 1 && lseek(fd_, size, SEEK_SET) == size) {
+    if (dataBytes % 2 == 1 && lseek(file_.get(), size, SEEK_SET) == size) {
         const uint8_t pad = 0;
         if (writeAll(&pad, 1) == 1) ++size;
     }
-    if (lseek(fd_, 0, SEEK_SET) != 0) return;
+    if (lseek(file_.get(), 0, SEEK_SET) != 0) return;
     const std::vector<uint8_t> head =
         header(static_cast<uint32_t>(size - 8), static_cast<uint32_t>(dataBytes));
     writeAll(head.data(), static_cast<int64_t>(head.size()));
@@ -245,7 +243,7 @@ void EncoderWAV::writeFinalHeader() {
 int64_t EncoderWAV::writeAll(const uint8_t* data, int64_t length) {
     int64_t done = 0;
     while (done < length) {
-        const ssize_t n = ::write(fd_, data + done, static_cast<size_t>(length - done));
+        const ssize_t n = ::write(file_.get(), data + done, static_cast<size_t>(length - done));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return -1;
         if (n == 0) break;

@@ -16,6 +16,7 @@
 // User-interface thread only.
 
 #include "core/AppFlags.h"
+#include "platform/FileDescriptor.h"
 #include "platform/PcmConverter.h"
 #include "platform/WaveIn.h"
 
@@ -69,7 +70,7 @@ public:
     /// naming the file; empty when neither happened.
     const std::string& lastError() const { return lastError_; }
     const WaveFormat& outputFormat() const { return output_; }
-    bool isWriting() const { return fd_ >= 0; }
+    bool isWriting() const { return static_cast<bool>(file_); }
     const std::string& path() const { return path_; }
 
     /// The 18-byte little-endian wave-format record.
@@ -96,7 +97,7 @@ private:
     /// One second of capture in bytes: the longest block Encoder_Encode takes.
     int32_t sourceCapacity_ = 0;
     std::vector<uint8_t> destinationBuffer_;
-    int fd_ = -1;
+    FileDescriptor file_;
     /// Bytes in the file so far; audio is appended here.
     int64_t fileEnd_ = 0;
     std::chrono::steady_clock::time_point lastRefresh_;

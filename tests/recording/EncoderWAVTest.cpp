@@ -21,8 +21,8 @@ namespace lctune {
 /// Grows the open file (sparsely) as hours of recording would, and carries on writing at its end.
 struct EncoderWAVTestAccess {
     static void growFile(EncoderWAV& e, int64_t bytes) {
-        if (e.fd_ >= 0 && ftruncate(e.fd_, bytes) == 0 && lseek(e.fd_, bytes, SEEK_SET) == bytes)
-            e.fileEnd_ = bytes;
+        const int fd = e.file_.get();
+        if (fd >= 0 && ftruncate(fd, bytes) == 0 && lseek(fd, bytes, SEEK_SET) == bytes) e.fileEnd_ = bytes;
     }
 };
 } // namespace lctune
