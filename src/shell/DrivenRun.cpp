@@ -64,13 +64,15 @@ void scheduleRecording(封面& cover, const std::string& plan) {
         program.tunerWindow().结束->Value(true);
         program.recordingWindow().txtFile->setText(QString::fromStdString(file));
         program.pressRecordButton();
-        std::printf("录音\t开始\t%s\n", program.recordingBox().录音按钮->Caption().c_str());
+        std::printf("录音\t开始\t%s\t%lld\n", program.recordingBox().录音按钮->Caption().c_str(),
+                    static_cast<long long>(program.recorder().DroppedFrames()));
         std::fflush(stdout);
     });
     later(&cover, 2.5 + start + seconds, [&program] {
         const int64_t bytes = program.recordingWindow().hub().bytesRecorded();
         program.pressRecordButton();
-        std::printf("录音\t结束\t%lld\n", static_cast<long long>(bytes));
+        std::printf("录音\t结束\t%lld\t%lld\n", static_cast<long long>(bytes),
+                    static_cast<long long>(program.recorder().DroppedFrames()));
         std::fflush(stdout);
         program.tunerWindow().开始->Value(true);
     });

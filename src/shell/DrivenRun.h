@@ -6,7 +6,8 @@
 //   printed.
 // - LCTUNE_TEST_RECORD=FILE:START:SECONDS: START seconds after the tuner window opens, the tuner
 //   is ended and a recording to FILE is started with the record button; SECONDS later it is
-//   stopped and the tuner started again, as a user would with the buttons.
+//   stopped and the tuner started again, as a user would with the buttons. Both steps print the
+//   frames dropped so far.
 // While driven, questions are answered No and messages go to stderr (the program waits for
 // nobody).
 
