@@ -9,6 +9,8 @@
 #include <QImage>
 #include <QPainter>
 
+#include "BenchSignals.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -16,16 +18,9 @@
 #include <vector>
 
 using namespace lctune;
+using lctune::bench::sine440;
 
 namespace {
-
-SampleBlock sine440(size_t n) {
-    SampleBlock b(n);
-    for (size_t i = 0; i < n; ++i)
-        b[i] =
-            static_cast<int16_t>(std::lround(12000 * std::sin(2 * std::numbers::pi * 440.0 * i / 88200.0)));
-    return b;
-}
 
 void BM_AnalyseBlock_QImageSurface(benchmark::State& state) {
     TunerSettings settings;

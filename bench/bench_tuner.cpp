@@ -6,22 +6,17 @@
 #include "tuner/TunerAnalysis.h"
 #include "tuner/TunerReplay.h"
 
+#include "BenchSignals.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <numbers>
 
 using namespace lctune;
+using lctune::bench::sine440;
 
 namespace {
-
-SampleBlock sine440(size_t n) {
-    SampleBlock b(n);
-    for (size_t i = 0; i < n; ++i)
-        b[i] =
-            static_cast<int16_t>(std::lround(12000 * std::sin(2 * std::numbers::pi * 440.0 * i / 88200.0)));
-    return b;
-}
 
 void BM_AnalyseBlock_NullSurface(benchmark::State& state) {
     TunerSettings settings;

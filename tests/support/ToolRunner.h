@@ -8,6 +8,7 @@
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace lctune::test {
 
@@ -49,6 +50,15 @@ inline ToolResult runTool(const std::string& tool, const std::string& args,
     std::remove(errPath.c_str());
     rmdir(tmp.c_str());
     return r;
+}
+
+/// A tool's output, a string a line.
+inline std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> v;
+    std::istringstream in(text);
+    for (std::string l; std::getline(in, l);)
+        v.push_back(l);
+    return v;
 }
 
 } // namespace lctune::test

@@ -24,14 +24,6 @@ const std::string kData = LCTUNE_TEST_DATA;
 const std::string kHeader =
     "tick\ttime_s\t提示\t放大系数显示\t统计次数\t频率值\t音符\t标准频率\t电平表1\t背景\n";
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> v;
-    std::istringstream in(text);
-    for (std::string l; std::getline(in, l);)
-        v.push_back(l);
-    return v;
-}
-
 struct GoldenCase {
     const char* golden;
     const char* recording;

@@ -17,14 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> v;
-    std::istringstream in(text);
-    for (std::string l; std::getline(in, l);)
-        v.push_back(l);
-    return v;
-}
-
 // Half a second of silence, A4 12 cents sharp, silence, A2 in tune, silence.
 class SummaryTool : public ::testing::Test {
 protected:
