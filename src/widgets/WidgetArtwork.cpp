@@ -5,6 +5,7 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <functional>
@@ -64,6 +65,31 @@ const QImage& cached(std::map<std::pair<Key, int>, QImage>& cache, Key key, int 
     auto found = cache.find({key, scale});
     if (found == cache.end()) found = cache.emplace(std::make_pair(key, scale), make()).first;
     return found->second;
+}
+
+// The smallest piece of a picture that holds every pixel not fully transparent, on whole logical
+// pixels; drawn at its offset it gives exactly what the whole picture gives.
+Cutout cutOut(const QImage& whole) {
+    const int scale = std::max(1, static_cast<int>(whole.devicePixelRatio()));
+    int left = whole.width(), top = whole.height(), right = -1, bottom = -1;
+    for (int y = 0; y < whole.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(whole.constScanLine(y));
+        for (int x = 0; x < whole.width(); ++x) {
+            if (qAlpha(line[x]) == 0) continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    if (right < 0) return {QImage(), QPoint()};
+    left = left / scale * scale;
+    top = top / scale * scale;
+    right = std::min(whole.width(), (right / scale + 1) * scale);
+    bottom = std::min(whole.height(), (bottom / scale + 1) * scale);
+    Cutout piece{whole.copy(left, top, right - left, bottom - top), QPoint(left / scale, top / scale)};
+    piece.image.setDevicePixelRatio(scale);
+    return piece;
 }
 
 QImage makeKnobDown(int scale) {
@@ -375,9 +401,16 @@ const QImage& dialFace(int scale) {
     return cached<int>(cache, 0, scale, [=] { return makeDialFace(scale); });
 }
 
-const QImage& needle(int index, int scale) {
-    static std::map<std::pair<int, int>, QImage> cache;
-    return cached<int>(cache, index, scale, [=] { return makeNeedle(index, scale); });
+QImage drawNeedle(int index, int scale) {
+    return makeNeedle(index, scale);
+}
+
+const Cutout& needle(int index, int scale) {
+    static std::map<std::pair<int, int>, Cutout> cache;
+    auto found = cache.find({index, scale});
+    if (found == cache.end())
+        found = cache.emplace(std::make_pair(index, scale), cutOut(makeNeedle(index, scale))).first;
+    return found->second;
 }
 
 const QImage& checkPicture(CheckPicture which, int scale) {

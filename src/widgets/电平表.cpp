@@ -14,6 +14,9 @@ constexpr double kNeedleTopTwips = 840;
     // The face covers every pixel: nothing behind the meter needs painting when the needle moves.
     setAttribute(Qt::WA_OpaquePaintEvent, true);
     resizeTwips(4544, 305 * twipsPerPixelY());
+    // Every needle is drawn now, so memory does not creep up as the needle visits new places.
+    for (int index = 0; index <= 40; ++index)
+        artwork::needle(index, scale());
 }
 
 void 电平表::Value(float value) {
@@ -33,7 +36,10 @@ void 电平表::draw() {
     clearSurface(0);
     QPainter painter = beginSurface();
     painter.drawImage(QPoint(0, 0), artwork::dialFace(s));
-    if (shown_ >= 0) painter.drawImage(needleOrigin(), artwork::needle(shown_, s));
+    if (shown_ >= 0) {
+        const artwork::Cutout& needle = artwork::needle(shown_, s);
+        painter.drawImage(needleOrigin() + needle.offset, needle.image);
+    }
     painter.end();
     present();
 }

@@ -224,7 +224,7 @@ TEST(NeedleMeter, DrawsTheFaceWithNeedleVPlusTwenty) {
         QImage expected = artwork::dialFace(1).convertToFormat(QImage::Format_ARGB32_Premultiplied);
         {
             QPainter painter(&expected);
-            painter.drawImage(meter.needleOrigin(), artwork::needle(v + 20, 1));
+            painter.drawImage(meter.needleOrigin(), artwork::drawNeedle(v + 20, 1));
         }
         EXPECT_EQ(grabbed(&meter), expected.convertToFormat(QImage::Format_RGB32)) << v;
     }

@@ -286,7 +286,19 @@ TEST(Artwork, KeyedPicturesHaveHardEdges) {
         EXPECT_EQ(artwork::knobDown(scale).size(), QSize(9, 18) * scale);
         EXPECT_EQ(artwork::faderKnob(scale).size(), QSize(14, 21) * scale);
         EXPECT_EQ(artwork::roundButton(artwork::RoundButton::Lit, scale).size(), QSize(30, 30) * scale);
-        EXPECT_EQ(artwork::needle(40, scale).size(), QSize(185, 145) * scale);
+        EXPECT_EQ(artwork::drawNeedle(40, scale).size(), QSize(185, 145) * scale);
+        // A kept needle is cut down, and drawn at its offset it is the whole picture to the pixel.
+        for (int index : {0, 13, 20, 40}) {
+            const artwork::Cutout& cut = artwork::needle(index, scale);
+            EXPECT_LT(cut.image.width(), 185 * scale);
+            QImage whole(QSize(185, 145) * scale, QImage::Format_ARGB32_Premultiplied);
+            whole.fill(Qt::transparent);
+            whole.setDevicePixelRatio(scale);
+            QImage pieced = whole;
+            QPainter(&whole).drawImage(QPoint(0, 0), artwork::drawNeedle(index, scale));
+            QPainter(&pieced).drawImage(cut.offset, cut.image);
+            EXPECT_EQ(pieced, whole) << index << " at scale " << scale;
+        }
         EXPECT_EQ(artwork::dialFace(scale).size(), QSize(303, 305) * scale);
     }
 }
