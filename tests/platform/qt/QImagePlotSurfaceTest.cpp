@@ -108,6 +108,20 @@ TEST(QImagePlotSurface, LinesFarOutsideAreCutToThePictureAndNonsenseDrawsNothing
     EXPECT_EQ(s.changeCount(), start + 1) << "nothing reached a pixel";
 }
 
+// Lines that leave the picture by its left or top edge going backwards: nothing wraps into the
+// row before, nothing lands in front of the picture.
+TEST(QImagePlotSurface, LinesRunningOutBackwardsStopAtTheEdge) {
+    QImagePlotSurface s(12, 8);
+    s.line(2, 5, -2, 5, kWhite);
+    s.line(5, 1, 5, -2, kGreen);
+    const std::string rows = art(s.image());
+    EXPECT_EQ(rows.substr(1 + 5 * 13, 12), "WWW.........");
+    EXPECT_EQ(rows.substr(1 + 4 * 13, 12), "............");
+    EXPECT_EQ(rows.substr(1 + 0 * 13, 12), ".....G......");
+    EXPECT_EQ(rows.substr(1 + 1 * 13, 12), ".....G......");
+    EXPECT_EQ(rows.find('?'), std::string::npos);
+}
+
 TEST(QImagePlotSurface, TheWaveformPlotEndsInsideItsFrame) {
     QImagePlotSurface picture(300, 100);
     picture.backColor(rgb(0, 64, 0));
