@@ -273,8 +273,9 @@ QImage makeNeedle(int index, int scale) {
         p.drawPolygon(shape.translated(1.5, 1.5));
         p.setBrush(QColor(206, 24, 24));
         p.drawPolygon(shape);
+        // Back to the picture's own axes, at its scale: the cap sits on the pivot at every scale.
         p.resetTransform();
-        p.scale(1, 1);
+        p.scale(scale, scale);
         QRadialGradient cap(pivot - QPointF(2, 2), 9);
         cap.setColorAt(0, QColor(150, 150, 158));
         cap.setColorAt(1, QColor(20, 20, 24));

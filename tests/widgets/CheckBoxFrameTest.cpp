@@ -287,6 +287,16 @@ TEST(Artwork, KeyedPicturesHaveHardEdges) {
         EXPECT_EQ(artwork::faderKnob(scale).size(), QSize(14, 21) * scale);
         EXPECT_EQ(artwork::roundButton(artwork::RoundButton::Lit, scale).size(), QSize(30, 30) * scale);
         EXPECT_EQ(artwork::drawNeedle(40, scale).size(), QSize(185, 145) * scale);
+        // The cap covers the pivot, whatever the scale and wherever the needle points.
+        for (int index : {0, 20, 40}) {
+            const QImage needle = artwork::drawNeedle(index, scale);
+            const QPoint pivot(static_cast<int>(artwork::kNeedlePivotX * scale),
+                               static_cast<int>(artwork::kNeedlePivotY * scale));
+            EXPECT_EQ(qAlpha(needle.pixel(pivot + QPoint(4, 4) * scale)), 255)
+                << index << " at scale " << scale;
+            EXPECT_EQ(qAlpha(needle.pixel(pivot - QPoint(4, 4) * scale)), 255)
+                << index << " at scale " << scale;
+        }
         // A kept needle is cut down, and drawn at its offset it is the whole picture to the pixel.
         for (int index : {0, 13, 20, 40}) {
             const artwork::Cutout& cut = artwork::needle(index, scale);
