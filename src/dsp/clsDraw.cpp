@@ -31,7 +31,6 @@ private:
 };
 
 constexpr uint32_t kWaveColor = rgb(192, 255, 192);
-constexpr int32_t kSpectrumBins = 513;
 constexpr float kSpectrumCeiling = 0.2f;
 
 } // namespace
@@ -79,24 +78,28 @@ void clsDraw::DrawAmplitudes(std::span<const int16_t> samples, PlotSurface& picV
 // so each band carries a share of the ones below it, lifted by a raised-cosine weight towards the
 // middle bands.
 void clsDraw::updateLevels(std::span<const int16_t> samples) {
-    if (!fft_) {
-        fft_ = std::make_unique<clsFourier>();
-        fft_->NumberOfSamples(kSpectrumSamples);
-        fft_->WithTimeWindow(true);
+    const auto input = samples.first(kSpectrumSamples);
+    if (!haveSpectrum_ || !std::equal(input.begin(), input.end(), spectrumInput_.begin())) {
+        if (!fft_) {
+            fft_ = std::make_unique<clsFourier>();
+            fft_->NumberOfSamples(kSpectrumSamples);
+            fft_->WithTimeWindow(true);
+        }
+        for (int32_t i = 0; i < kSpectrumSamples; ++i)
+            fft_->RealIn(i + 1, input[static_cast<size_t>(i)]);
+        for (int32_t j = 0; j < kSpectrumBins; ++j) {
+            float v = static_cast<float>(fft_->ComplexOut(j + 1) / 256.0 / 32767.0);
+            if (v > kSpectrumCeiling) v = kSpectrumCeiling;
+            spectrum_[static_cast<size_t>(j)] = v / kSpectrumCeiling;
+        }
+        std::copy(input.begin(), input.end(), spectrumInput_.begin());
+        haveSpectrum_ = true;
     }
-    for (int32_t i = 0; i < kSpectrumSamples; ++i)
-        fft_->RealIn(i + 1, samples[static_cast<size_t>(i)]);
 
     for (double& level : levels_)
         level = std::max(0.0, level - kFall);
 
-    std::array<float, kSpectrumBins> s{};
-    for (int32_t j = 0; j < kSpectrumBins; ++j) {
-        float v = static_cast<float>(fft_->ComplexOut(j + 1) / 256.0 / 32767.0);
-        if (v > kSpectrumCeiling) v = kSpectrumCeiling;
-        s[static_cast<size_t>(j)] = v / kSpectrumCeiling;
-    }
-
+    const auto& s = spectrum_;
     float x = 0;
     size_t b = 1;
     for (int32_t j = 0; j < kBands; ++j) {

@@ -4,8 +4,9 @@
 //
 // All coordinates are device pixels of the surface (x to the right, y downwards); while a plot
 // draws, the surface's scale is set to its pixel size and restored afterwards. Called on every
-// display tick from the user-interface thread; between calls nothing is kept but the FFT object
-// and the 22 band levels.
+// display tick from the user-interface thread; between calls nothing is kept but the FFT object,
+// the 22 band levels and the last spectrum with the samples it came from (a block lasts two or
+// three ticks, and its spectrum is the same on each).
 
 #include "core/PlotSurface.h"
 #include "dsp/clsFourier.h"
@@ -44,8 +45,13 @@ public:
 private:
     void updateLevels(std::span<const int16_t> samples);
 
+    static constexpr int32_t kSpectrumBins = 513;
+
     std::unique_ptr<clsFourier> fft_;
     std::array<double, kBands> levels_{};
+    std::array<int16_t, kSpectrumSamples> spectrumInput_{};
+    std::array<float, kSpectrumBins> spectrum_{};
+    bool haveSpectrum_ = false;
 };
 
 } // namespace lctune

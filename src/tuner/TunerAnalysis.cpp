@@ -237,58 +237,100 @@ bool TunerAnalysis::lockTest() {
     return true;
 }
 
-// The grey middle line uses the scale of the previous block, before the new scale is set.
+// The Schmitt trigger that marks the waveform and measures its period: armed by a sample at or
+// above the upper level, fired by a later one at or below the lower level.
+struct SchmittTrigger {
+    bool armedHigh = false, armedLow = false;
+    struct Marks {
+        bool armed = false, low = false, fired = false;
+    };
+    Marks step(int32_t v, double upper, double lower) {
+        Marks m;
+        if (v >= upper) {
+            m.armed = !armedHigh;
+            armedHigh = true;
+        }
+        if (v <= lower && armedHigh) {
+            armedLow = true;
+            m.low = true;
+        }
+        if (armedHigh && armedLow) {
+            m.fired = true;
+            armedHigh = armedLow = false;
+        }
+        return m;
+    }
+};
+
+// The picture takes the block's scale now; what it shows is drawn by drawPlot().
 void TunerAnalysis::preparePlot(int32_t highest) {
-    const double w = picture2_.scaleWidth();
-    const double h = picture2_.scaleHeight();
-    picture2_.clear();
-    picture2_.line(0, h / 2, w, h / 2, kGrey);
+    trace_.oldWidth = picture2_.scaleWidth();
+    trace_.oldHeight = picture2_.scaleHeight();
+    trace_.highest = highest;
+    trace_.samples.clear();
+    trace_.pending = true;
     picture2_.scaleWidth(highest);
     picture2_.scaleHeight(65536);
 }
 
 void TunerAnalysis::measure(int32_t highest) {
     if (highest <= 0) return;
-    bool armedHigh = false;
-    bool armedLow = false;
+    SchmittTrigger trigger;
     int32_t triggerCount = 0;
     prevPeriod_ = 0;
-    double yPrev = 32767;
 
     const int32_t q = settings_.施密特百分比();
-    const double upper = q * (peakPositive_ / 100.0);
-    const double lower = q * (peakNegative_ / 100.0);
+    trace_.upper = q * (peakPositive_ / 100.0);
+    trace_.lower = q * (peakNegative_ / 100.0);
 
-    for (int32_t i = 0; i <= highest; ++i) {
+    // The trace ends with the last sample examined, marks included.
+    int32_t i = 0;
+    for (; i <= highest; ++i) {
         const int32_t v = workBlock_[static_cast<size_t>(i)];
-        const double x = i + 1;
-        const double y = 32767 + v;
-        picture2_.line(x, yPrev, x + 1, y, kCyan);
-        yPrev = y;
-
-        if (v >= upper) {
-            if (!armedHigh) picture2_.line(x, 32767, x, 65536, kYellow);
-            armedHigh = true;
-        }
-        if (v <= lower && armedHigh) {
-            armedLow = true;
-            picture2_.line(x, 32767, x, 0, kYellow);
-        }
-        if (!(armedHigh && armedLow)) continue;
-
-        picture2_.line(x, 0, x, 65536, kTriggerRed);
-        armedHigh = armedLow = false;
+        if (!trigger.step(v, trace_.upper, trace_.lower).fired) continue;
         ++triggerCount;
         if (triggerCount >= 2) {
             const double period = i - static_cast<double>(lastTriggerPos_);
             if (triggerCount == 2 || std::fabs(period - prevPeriod_) < period / 15) {
-                if (!acceptPeriod(period)) return;
+                if (!acceptPeriod(period)) break;
             } else {
                 // From here on this block shows no frequency, and the next analysed tick is locked.
                 ++failCount_;
             }
         }
         lastTriggerPos_ = static_cast<float>(i);
+    }
+    const auto end = workBlock_.begin() + std::min(i, highest) + 1;
+    trace_.samples.assign(workBlock_.begin(), end);
+}
+
+void TunerAnalysis::drawPlot() {
+    if (!trace_.pending) return;
+    trace_.pending = false;
+    // The grey middle line uses the scale of the previous block, before the new scale is set.
+    const double w = trace_.oldWidth, h = trace_.oldHeight;
+    picture2_.scaleWidth(w);
+    picture2_.scaleHeight(h);
+    picture2_.clear();
+    picture2_.line(0, h / 2, w, h / 2, kGrey);
+    picture2_.scaleWidth(trace_.highest);
+    picture2_.scaleHeight(65536);
+    drawTrace();
+}
+
+void TunerAnalysis::drawTrace() {
+    SchmittTrigger trigger;
+    double yPrev = 32767;
+    for (size_t i = 0; i < trace_.samples.size(); ++i) {
+        const int32_t v = trace_.samples[i];
+        const double x = static_cast<double>(i) + 1;
+        const double y = 32767 + v;
+        picture2_.line(x, yPrev, x + 1, y, kCyan);
+        yPrev = y;
+        const SchmittTrigger::Marks m = trigger.step(v, trace_.upper, trace_.lower);
+        if (m.armed) picture2_.line(x, 32767, x, 65536, kYellow);
+        if (m.low) picture2_.line(x, 32767, x, 0, kYellow);
+        if (m.fired) picture2_.line(x, 0, x, 65536, kTriggerRed);
     }
 }
 

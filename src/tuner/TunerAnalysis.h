@@ -56,6 +56,12 @@ public:
     /// Clears the statistics of the current pluck.
     void reset();
 
+    /// Draws the waveform of the last analysed block, with its trigger marks, on Picture2. The
+    /// analysis only remembers what to draw: the picture is cleared and redrawn with each block,
+    /// so drawing it just before it is shown gives what drawing on every tick would, at the
+    /// cost of the ticks that are shown. Nothing happens when nothing new was analysed.
+    void drawPlot();
+
     // Displays.
     Label 提示{"分析中！"};
     Label 放大系数显示{"放大系数显示"};
@@ -92,6 +98,7 @@ private:
     bool lockTest();
     void preparePlot(int32_t highest);
     void measure(int32_t highest);
+    void drawTrace();
     bool acceptPeriod(double period);
     void matchBand(int k, int n, double s, double lo, double hi, double f);
 
@@ -133,6 +140,17 @@ private:
 
     // Per-call values of the measurement loop.
     double prevPeriod_ = 0;
+
+    /// What the next drawPlot() draws: the block's samples up to the last one the measurement
+    /// reached, its trigger levels, and the scales before and after the block.
+    struct Trace {
+        SampleBlock samples;
+        double upper = 0, lower = 0;
+        double oldWidth = 0, oldHeight = 0;
+        int32_t highest = 0;
+        bool pending = false;
+    };
+    Trace trace_;
 };
 
 } // namespace lctune

@@ -374,6 +374,7 @@ void 乐器调音窗::结束_Click() {
 
 void 乐器调音窗::refreshDisplays() {
     showDisplays();
+    analysis_->drawPlot();
     for (PictureBox* p : {picVUL, picVUR, picAmpl, picFreq, picEQAmp, Picture2})
         p->refresh();
 }

@@ -254,6 +254,9 @@ TEST(PitchAnalysis, DrawsTheWaveformWithTriggerMarks) {
     plain(f);
     SampleBlock b = edgesAt({10, 30}, 10000, 50);
     f.tuner.分析频率(b);
+    EXPECT_TRUE(f.picture.ops().empty()); // drawn when shown, not before
+    EXPECT_EQ(f.picture.scaleWidth(), 49);
+    f.tuner.drawPlot();
     const auto& ops = f.picture.ops();
     ASSERT_GE(ops.size(), 3u);
     EXPECT_EQ(ops[0].kind, PlotOp::Kind::Clear);
@@ -282,7 +285,46 @@ TEST(PitchAnalysis, DrawsTheWaveformWithTriggerMarks) {
     // The second call's middle line uses the first call's scale.
     f.picture.forget();
     f.tuner.分析频率(b);
+    f.tuner.drawPlot();
     EXPECT_EQ(f.picture.ops()[1], (PlotOp{PlotOp::Kind::Line, 0, 32768, 49, 32768, 0x808080, 49, 65536}));
+    // Nothing new analysed, nothing drawn.
+    f.picture.forget();
+    f.tuner.drawPlot();
+    EXPECT_TRUE(f.picture.ops().empty());
+}
+
+// Drawing only the blocks that are shown gives the picture drawing every block would: the last
+// block's trace, under the scale of the block before it, ending where its measurement ended.
+TEST(PitchAnalysis, PlotDrawnWhenShownIsThePlotOfTheLastBlock) {
+    TunerFixture every, shown;
+    plain(every);
+    plain(shown);
+    const SampleBlock blocks[] = {edgesAt({10, 30, 50}, 10000, 70), sine(40, 9000, 200),
+                                  edgesAt({100, 120, 140, 160}, 10000, 400), SampleBlock(2, 0)};
+    for (const SampleBlock& block : blocks) {
+        SampleBlock a = block, b = block;
+        every.picture.forget();
+        every.tuner.分析频率(a);
+        every.tuner.drawPlot();
+        shown.picture.forget();
+        shown.tuner.分析频率(b);
+    }
+    shown.tuner.drawPlot();
+    EXPECT_EQ(shown.picture.ops(), every.picture.ops());
+    EXPECT_EQ(shown.tuner.acceptCount(), every.tuner.acceptCount());
+
+    // Silence ends the measurement at its second sample (a period of one): so does the trace.
+    TunerFixture f;
+    SampleBlock zeros(1024, 0);
+    f.tuner.分析频率(zeros);
+    f.tuner.drawPlot();
+    size_t waveform = 0, red = 0;
+    for (const PlotOp& op : f.picture.ops()) {
+        waveform += op.color == 0xFFFF00;
+        red += op.color == 0x0000FF;
+    }
+    EXPECT_EQ(waveform, 2u);
+    EXPECT_EQ(red, 2u);
 }
 
 TEST(PitchAnalysis, EqualiserRunsOnlyWhenEnabledAndNotFlat) {
