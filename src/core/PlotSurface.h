@@ -12,8 +12,13 @@
 // outline is the outermost ring of those pixels.
 
 #include <cstdint>
+#include <span>
 
 namespace lctune {
+
+struct PlotPoint {
+    double x = 0, y = 0;
+};
 
 class PlotSurface {
 public:
@@ -41,6 +46,12 @@ public:
     virtual void lineTo(double x, double y) = 0;
     /// Draws a line from (x1, y1) to (x2, y2) in the given colour; (x2, y2) becomes the current point.
     virtual void line(double x1, double y1, double x2, double y2, uint32_t color) = 0;
+    /// Draws lines from each point to the next in one colour, exactly as the same calls to line()
+    /// one after another would; the last of two points or more becomes the current point.
+    virtual void polyline(std::span<const PlotPoint> points, uint32_t color) {
+        for (size_t k = 1; k < points.size(); ++k)
+            line(points[k - 1].x, points[k - 1].y, points[k].x, points[k].y, color);
+    }
     /// Outlines the rectangle with corners (x1, y1) and (x2, y2).
     virtual void rectangle(double x1, double y1, double x2, double y2, uint32_t color) = 0;
     /// Fills the rectangle from (x1, y1) inclusive to (x2, y2) exclusive with a solid colour.

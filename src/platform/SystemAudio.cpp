@@ -53,7 +53,7 @@ SystemAudio makeNoAudio() {
     return audio;
 }
 
-SystemAudio makeSystemAudio() {
+SystemAudio makeSystemAudio(std::vector<std::string> deviceLister) {
     SystemAudio audio;
     const char* input = std::getenv("LCTUNE_INPUT");
     if (input && *input) {
@@ -62,6 +62,7 @@ SystemAudio makeSystemAudio() {
         return audio;
     }
     auto alsa = std::make_unique<AlsaWaveIn>();
+    if (!deviceLister.empty()) alsa->listDevicesWith(std::move(deviceLister));
     AlsaWaveIn* devices = alsa.get();
     audio.mixers =
         std::make_unique<AlsaMixerService>([devices](int32_t index) { return devices->deviceName(index); });

@@ -6,6 +6,8 @@
 #include "platform/WaveIn.h"
 
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace lctune {
 
@@ -14,7 +16,9 @@ struct SystemAudio {
     std::unique_ptr<MixerService> mixers;
 };
 
-SystemAudio makeSystemAudio();
+/// `deviceLister`, when given, is the command that lists the ALSA input devices in a process of its
+/// own (see AlsaWaveIn::listDevicesWith).
+SystemAudio makeSystemAudio(std::vector<std::string> deviceLister = {});
 /// Services without any input device or mixer: for replaying recordings.
 SystemAudio makeNoAudio();
 

@@ -19,6 +19,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontDatabase>
 #include <QStandardPaths>
@@ -120,7 +121,13 @@ int main(int argc, char** argv) {
     QtSettingsStore settings;
     QtSaveFileDialog saveDialog;
     QtShell shell;
-    SystemAudio audio = makeSystemAudio();
+    // The recorder beside this program lists the input devices, so that the plugins probing
+    // loads stay out of a program that is left running.
+    const QString recorder = QCoreApplication::applicationDirPath() + QStringLiteral("/lctune-record");
+    SystemAudio audio = makeSystemAudio(
+        QFileInfo(recorder).isExecutable()
+            ? std::vector<std::string>{recorder.toStdString(), "--list-devices"}
+            : std::vector<std::string>{});
     const ProgramFolders folders =
         ProgramFolders::find(QCoreApplication::applicationDirPath().toStdString(),
                              QStandardPaths::writableLocation(QStandardPaths::MusicLocation).toStdString(),

@@ -318,20 +318,25 @@ void TunerAnalysis::drawPlot() {
     drawTrace();
 }
 
+// The waveform goes to the picture as chains of lines, broken where trigger marks are drawn over
+// it so that everything lands in the order the marks and lines come.
 void TunerAnalysis::drawTrace() {
     SchmittTrigger trigger;
-    double yPrev = 32767;
+    std::vector<PlotPoint>& chain = tracePoints_;
+    chain.assign(1, PlotPoint{1, 32767});
     for (size_t i = 0; i < trace_.samples.size(); ++i) {
         const int32_t v = trace_.samples[i];
         const double x = static_cast<double>(i) + 1;
-        const double y = 32767 + v;
-        picture2_.line(x, yPrev, x + 1, y, kCyan);
-        yPrev = y;
+        chain.push_back(PlotPoint{x + 1, 32767.0 + v});
         const SchmittTrigger::Marks m = trigger.step(v, trace_.upper, trace_.lower);
+        if (!(m.armed || m.low || m.fired)) continue;
+        picture2_.polyline(chain, kCyan);
+        chain.assign(1, chain.back());
         if (m.armed) picture2_.line(x, 32767, x, 65536, kYellow);
         if (m.low) picture2_.line(x, 32767, x, 0, kYellow);
         if (m.fired) picture2_.line(x, 0, x, 65536, kTriggerRed);
     }
+    picture2_.polyline(chain, kCyan);
 }
 
 // Returns false when the call must end at once (a block of silence triggers on every sample).

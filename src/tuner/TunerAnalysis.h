@@ -151,6 +151,7 @@ private:
         bool pending = false;
     };
     Trace trace_;
+    std::vector<PlotPoint> tracePoints_;
 };
 
 } // namespace lctune

@@ -98,6 +98,17 @@ TEST(PulseCapture, ThePipeSourceArrivesPacedAndBitExact) {
     EXPECT_LT(span, 3s);
 }
 
+// The tuner lists its devices through the recorder, in a process of its own: the same list as
+// probing here, where the plugins' libraries then stay loaded.
+TEST(PulseCapture, TheRecorderListsTheDevicesProbingFinds) {
+    REQUIRE_PULSE();
+    AlsaWaveIn probed;
+    AlsaWaveIn listed;
+    listed.listDevicesWith({std::string(LCTUNE_TOOLS_DIR) + "/lctune-record", "--list-devices"});
+    EXPECT_EQ(listed.pcmNames(), probed.pcmNames());
+    EXPECT_GE(deviceIndex(listed, "pulse"), 1);
+}
+
 TEST(PulseCapture, TheCaptureControlSetsTheSourceVolume) {
     REQUIRE_PULSE();
     AlsaWaveIn alsa;

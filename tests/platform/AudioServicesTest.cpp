@@ -378,6 +378,33 @@ TEST(AlsaWaveIn, CapturesTheExactSamplesOfAFilePcm) {
     EXPECT_NE(error.find("lctest_missing"), std::string::npos);
 }
 
+// A lister's list is taken as it stands; one that fails or talks nonsense leaves the probing to
+// this process, and one that hangs is cut off with only the default input offered.
+TEST(AlsaWaveIn, DevicesListedByAProgramOfTheirOwn) {
+    const auto listedBy = [](const std::string& script, int limitMs = 5000) {
+        auto alsa = std::make_unique<AlsaWaveIn>();
+        alsa->listDevicesWith({"/bin/sh", "-c", script}, limitMs);
+        return alsa;
+    };
+    auto listed = listedBy("printf '0\\tdefault\\n1\\tlctest a\\n'");
+    EXPECT_EQ(listed->pcmNames(), (std::vector<std::string>{"default", "lctest a"}));
+
+    const std::vector<std::string> probed = AlsaWaveIn().pcmNames();
+    ASSERT_FALSE(probed.empty());
+    EXPECT_EQ(probed.front(), "default");
+    for (const std::string script : {"exit 3", "printf '1\\tx\\n'", "printf '0\\tdefault'", "printf ''",
+                                     "printf '0\\tpulse\\n'", "printf '0\\tdefault\\n2\\tx\\n'"})
+        EXPECT_EQ(listedBy(script)->pcmNames(), probed) << script;
+    AlsaWaveIn missing;
+    missing.listDevicesWith({"/nonexistent/lctune-record", "--list-devices"});
+    EXPECT_EQ(missing.pcmNames(), probed);
+
+    const auto start = std::chrono::steady_clock::now();
+    auto hung = listedBy("printf '0\\tdefault\\n'; exec sleep 30", 300);
+    EXPECT_EQ(hung->pcmNames(), std::vector<std::string>{"default"});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+}
+
 // The mixer through our control plugin: lines Mic, Line and CD behind a "Capture Source" selector.
 std::string mixerConfig() {
     return std::string("ctl.lctest { type lctest }\nctl_type.lctest { lib \"") + LCTUNE_CTL_PLUGIN + "\" }\n";

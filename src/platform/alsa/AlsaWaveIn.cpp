@@ -3,11 +3,18 @@
 #include "platform/alsa/AlsaHandles.h"
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdarg>
 #include <cstdlib>
 #include <fcntl.h>
 #include <memory>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace lctune {
 
@@ -91,9 +98,89 @@ AlsaWaveIn::AlsaWaveIn(std::vector<std::string> pcmNames, std::string configText
     silenceLibraryErrors();
 }
 
+void AlsaWaveIn::listDevicesWith(std::vector<std::string> argv, int limitMilliseconds) {
+    lister_ = std::move(argv);
+    listerLimitMs_ = limitMilliseconds;
+}
+
+AlsaWaveIn::Listed AlsaWaveIn::listInChild() {
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) return Listed::Failed;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> argv;
+    for (std::string& a : lister_)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(fds[1]);
+    if (spawned != 0) {
+        ::close(fds[0]);
+        return Listed::Failed;
+    }
+
+    std::string out;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(listerLimitMs_);
+    bool timedOut = false;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
+                                                                                std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            timedOut = true;
+            break;
+        }
+        pollfd p{fds[0], POLLIN, 0};
+        const int ready = ::poll(&p, 1, static_cast<int>(left.count()));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) {
+            timedOut = ready == 0;
+            break;
+        }
+        char chunk[4096];
+        const ssize_t got = ::read(fds[0], chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        out.append(chunk, static_cast<size_t>(got));
+        if (out.size() > (1u << 20)) break; // no device list is this long
+    }
+    ::close(fds[0]);
+    if (timedOut) ::kill(pid, SIGKILL);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (timedOut) return Listed::TimedOut;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return Listed::Failed;
+
+    // "0<TAB>default", then one line per further device, numbered in order.
+    std::vector<std::string> names;
+    size_t at = 0;
+    while (at < out.size()) {
+        const size_t end = out.find('\n', at);
+        if (end == std::string::npos) return Listed::Failed;
+        const std::string line = out.substr(at, end - at);
+        at = end + 1;
+        const std::string index = std::to_string(names.size()) + "\t";
+        if (line.compare(0, index.size(), index) != 0 || line.size() == index.size()) return Listed::Failed;
+        names.push_back(line.substr(index.size()));
+    }
+    if (names.empty() || names.front() != "default") return Listed::Failed;
+    names_ = std::move(names);
+    return Listed::Done;
+}
+
 void AlsaWaveIn::enumerate() {
     enumerated_ = true;
     names_ = {"default"};
+    if (!lister_.empty()) {
+        // A lister that hangs would hang here too: then the default input is all there is.
+        const Listed listed = listInChild();
+        if (listed != Listed::Failed) return;
+    }
     // Probing a JACK PCM must not start a JACK server.
     setenv("JACK_NO_START_SERVER", "1", 0);
     void** hints = nullptr;

@@ -132,6 +132,22 @@ void QImagePlotSurface::line(double x1, double y1, double x2, double y2, uint32_
     currentX_ = x2, currentY_ = y2;
 }
 
+// The tuner's waveform: thousands of lines a picture. Each point is scaled once, and the picture
+// counts one change for the chain.
+void QImagePlotSurface::polyline(std::span<const PlotPoint> points, uint32_t color) {
+    if (points.size() < 2) return;
+    const double fx = devicePerUnitX(), fy = devicePerUnitY();
+    double ax = points[0].x * fx, ay = points[0].y * fy;
+    bool any = false;
+    for (size_t k = 1; k < points.size(); ++k) {
+        const double bx = points[k].x * fx, by = points[k].y * fy;
+        any |= drawDevice(ax, ay, bx, by, color);
+        ax = bx, ay = by;
+    }
+    changed(any);
+    currentX_ = points.back().x, currentY_ = points.back().y;
+}
+
 void QImagePlotSurface::fillRect(double x1, double y1, double x2, double y2, uint32_t color) {
     flushSpan();
     const double fx = devicePerUnitX(), fy = devicePerUnitY();
@@ -200,7 +216,10 @@ bool QImagePlotSurface::inColumn(double ax, double ay, double bx, double by, uin
 
 bool QImagePlotSurface::drawLine(double x1, double y1, double x2, double y2, uint32_t color) {
     const double fx = devicePerUnitX(), fy = devicePerUnitY();
-    double ax = x1 * fx, ay = y1 * fy, bx = x2 * fx, by = y2 * fy;
+    return drawDevice(x1 * fx, y1 * fy, x2 * fx, y2 * fy, color);
+}
+
+bool QImagePlotSurface::drawDevice(double ax, double ay, double bx, double by, uint32_t color) {
     bool drew = false;
     if (scale_ == 1 && inColumn(ax, ay, bx, by, color, drew)) return drew;
     if (!std::isfinite(ax + ay + bx + by)) return false;

@@ -43,6 +43,7 @@ public:
     void moveTo(double x, double y) override;
     void lineTo(double x, double y) override;
     void line(double x1, double y1, double x2, double y2, uint32_t color) override;
+    void polyline(std::span<const PlotPoint> points, uint32_t color) override;
     void rectangle(double x1, double y1, double x2, double y2, uint32_t color) override;
     void fillRect(double x1, double y1, double x2, double y2, uint32_t color) override;
     void point(double x, double y, uint32_t color) override;
@@ -54,6 +55,8 @@ private:
     /// Fills device pixels [left, right) x [top, bottom), clipped to the picture.
     bool fillDevice(double left, double top, double right, double bottom, uint32_t rgb);
     bool drawLine(double x1, double y1, double x2, double y2, uint32_t color);
+    /// A line between two points in device coordinates.
+    bool drawDevice(double ax, double ay, double bx, double by, uint32_t color);
     void changed(bool anything) {
         if (anything) ++changes_;
     }

@@ -196,6 +196,23 @@ TEST(QImagePlotSurface, AChainOfLinesInOneColumnGivesTheSamePixelsAsLineByLine) 
     EXPECT_NE(art(chained.image()).find('G'), std::string::npos);
 }
 
+TEST(QImagePlotSurface, APolylineDrawsWhatItsLinesDrawOneByOne) {
+    // Steps within a column, across columns, off the picture and back, at both scales.
+    std::vector<PlotPoint> points;
+    for (int i = 0; i <= 240; ++i)
+        points.push_back(PlotPoint{i * 0.3 - 4, 20 + 26 * std::sin(i / 7.0)});
+    for (int scale : {1, 2}) {
+        QImagePlotSurface chain(60, 40, scale), lines(60, 40, scale);
+        chain.polyline(points, kGreen);
+        chain.lineTo(30, 0); // the chain's last point is the current point
+        for (size_t k = 1; k < points.size(); ++k)
+            lines.line(points[k - 1].x, points[k - 1].y, points[k].x, points[k].y, kGreen);
+        lines.lineTo(30, 0);
+        EXPECT_EQ(art(chain.image()), art(lines.image())) << "scale " << scale;
+        EXPECT_NE(art(chain.image()).find('G'), std::string::npos);
+    }
+}
+
 TEST(PictureBox, ThePicturePaintedAgainUnchangedIsNotRepaintedAndAChangeOnlyWhereItChanged) {
     struct PaintCounter : QObject {
         QRegion painted;
