@@ -132,17 +132,35 @@ void QImagePlotSurface::line(double x1, double y1, double x2, double y2, uint32_
     currentX_ = x2, currentY_ = y2;
 }
 
-// The tuner's waveform: thousands of lines a picture. Each point is scaled once, and the picture
-// counts one change for the chain.
+// The tuner's waveform: thousands of lines a picture. Each point is scaled and, with a one-pixel
+// brush, rounded to its pixel once; the picture counts one change for the chain.
 void QImagePlotSurface::polyline(std::span<const PlotPoint> points, uint32_t color) {
     if (points.size() < 2) return;
     const double fx = devicePerUnitX(), fy = devicePerUnitY();
-    double ax = points[0].x * fx, ay = points[0].y * fy;
+    const double w = limitX_, h = limitY_;
+    struct Device {
+        double x, y;
+        bool inside;
+        int px, py;
+    };
+    const auto device = [&](const PlotPoint& p) {
+        Device d{p.x * fx, p.y * fy, false, 0, 0};
+        d.inside = d.x >= 0 && d.y >= 0 && d.x < w && d.y < h;
+        if (d.inside) {
+            d.px = static_cast<int>(roundHalfEvenFast(d.x));
+            d.py = static_cast<int>(roundHalfEvenFast(d.y));
+        }
+        return d;
+    };
+    Device a = device(points[0]);
     bool any = false;
     for (size_t k = 1; k < points.size(); ++k) {
-        const double bx = points[k].x * fx, by = points[k].y * fy;
-        any |= drawDevice(ax, ay, bx, by, color);
-        ax = bx, ay = by;
+        const Device b = device(points[k]);
+        if (scale_ == 1 && a.inside && b.inside && a.px == b.px)
+            any |= joinColumn(a.px, a.py, b.py, color);
+        else
+            any |= drawDevice(a.x, a.y, b.x, b.y, color);
+        a = b;
     }
     changed(any);
     currentX_ = points.back().x, currentY_ = points.back().y;
@@ -199,8 +217,12 @@ bool QImagePlotSurface::inColumn(double ax, double ay, double bx, double by, uin
     if (!(ax >= 0 && bx >= 0 && ay >= 0 && by >= 0 && ax < w && bx < w && ay < h && by < h)) return false;
     const int x = static_cast<int>(roundHalfEvenFast(ax));
     if (x != static_cast<int>(roundHalfEvenFast(bx))) return false;
-    const int y = static_cast<int>(roundHalfEvenFast(ay)), endY = static_cast<int>(roundHalfEvenFast(by));
-    if (y == endY) return true; // nothing to draw; a chain goes on from the same place
+    drew = joinColumn(x, static_cast<int>(roundHalfEvenFast(ay)), static_cast<int>(roundHalfEvenFast(by)), color);
+    return true;
+}
+
+bool QImagePlotSurface::joinColumn(int x, int y, int endY, uint32_t color) {
+    if (y == endY) return false; // nothing to draw; a chain goes on from the same place
     const int top = endY < y ? endY + 1 : y, bottom = endY > y ? endY - 1 : y;
     if (span_.active && span_.x == x && span_.color == color && span_.endY == y) {
         span_.top = std::min(span_.top, top);
@@ -210,7 +232,6 @@ bool QImagePlotSurface::inColumn(double ax, double ay, double bx, double by, uin
         span_ = Span{true, x, top, bottom, endY, color, rgbOf(color)};
     }
     span_.endY = endY;
-    drew = true;
     return true;
 }
 

@@ -75,6 +75,9 @@ private:
     };
     /// Handles a line inside the picture within one column; false for any other line.
     bool inColumn(double ax, double ay, double bx, double by, uint32_t color, bool& drew);
+    /// The line in column x from pixel row y up to, not including, endY: it joins the pending
+    /// span when it goes on from where the span's last line ended. False when it covers nothing.
+    bool joinColumn(int x, int y, int endY, uint32_t color);
 
     mutable QImage image_;
     mutable Span span_;
