@@ -124,10 +124,10 @@ int main(int argc, char** argv) {
     // The recorder beside this program lists the input devices, so that the plugins probing
     // loads stay out of a program that is left running.
     const QString recorder = QCoreApplication::applicationDirPath() + QStringLiteral("/lctune-record");
-    SystemAudio audio = makeSystemAudio(
-        QFileInfo(recorder).isExecutable()
-            ? std::vector<std::string>{recorder.toStdString(), "--list-devices"}
-            : std::vector<std::string>{});
+    SystemAudio audio =
+        makeSystemAudio(QFileInfo(recorder).isExecutable()
+                            ? std::vector<std::string>{recorder.toStdString(), "--list-devices"}
+                            : std::vector<std::string>{});
     const ProgramFolders folders =
         ProgramFolders::find(QCoreApplication::applicationDirPath().toStdString(),
                              QStandardPaths::writableLocation(QStandardPaths::MusicLocation).toStdString(),

@@ -128,8 +128,8 @@ AlsaWaveIn::Listed AlsaWaveIn::listInChild() {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(listerLimitMs_);
     bool timedOut = false;
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
-                                                                                std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             timedOut = true;
             break;

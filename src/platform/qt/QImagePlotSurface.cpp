@@ -217,7 +217,8 @@ bool QImagePlotSurface::inColumn(double ax, double ay, double bx, double by, uin
     if (!(ax >= 0 && bx >= 0 && ay >= 0 && by >= 0 && ax < w && bx < w && ay < h && by < h)) return false;
     const int x = static_cast<int>(roundHalfEvenFast(ax));
     if (x != static_cast<int>(roundHalfEvenFast(bx))) return false;
-    drew = joinColumn(x, static_cast<int>(roundHalfEvenFast(ay)), static_cast<int>(roundHalfEvenFast(by)), color);
+    drew = joinColumn(x, static_cast<int>(roundHalfEvenFast(ay)), static_cast<int>(roundHalfEvenFast(by)),
+                      color);
     return true;
 }
 
