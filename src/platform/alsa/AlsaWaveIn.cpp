@@ -149,11 +149,23 @@ AlsaWaveIn::Listed AlsaWaveIn::listInChild() {
         if (out.size() > (1u << 20)) break; // no device list is this long
     }
     ::close(fds[0]);
-    if (timedOut) ::kill(pid, SIGKILL);
+    // A lister that closed its output can still hang on its way out (in a plugin's clean-up on a
+    // frozen server): it too is given until the deadline.
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    while (!timedOut) {
+        const pid_t done = ::waitpid(pid, &status, WNOHANG);
+        if (done == pid || (done < 0 && errno != EINTR)) break;
+        if (std::chrono::steady_clock::now() >= deadline)
+            timedOut = true;
+        else
+            ::usleep(10000);
     }
-    if (timedOut) return Listed::TimedOut;
+    if (timedOut) {
+        ::kill(pid, SIGKILL);
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        return Listed::TimedOut;
+    }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return Listed::Failed;
 
     // "0<TAB>default", then one line per further device, numbered in order.
