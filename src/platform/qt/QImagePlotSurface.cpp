@@ -132,40 +132,6 @@ void QImagePlotSurface::line(double x1, double y1, double x2, double y2, uint32_
     currentX_ = x2, currentY_ = y2;
 }
 
-// The tuner's waveform: thousands of lines a picture. Each point is scaled and, with a one-pixel
-// brush, rounded to its pixel once; the picture counts one change for the chain.
-void QImagePlotSurface::polyline(std::span<const PlotPoint> points, uint32_t color) {
-    if (points.size() < 2) return;
-    const double fx = devicePerUnitX(), fy = devicePerUnitY();
-    const double w = limitX_, h = limitY_;
-    struct Device {
-        double x, y;
-        bool inside;
-        int px, py;
-    };
-    const auto device = [&](const PlotPoint& p) {
-        Device d{p.x * fx, p.y * fy, false, 0, 0};
-        d.inside = d.x >= 0 && d.y >= 0 && d.x < w && d.y < h;
-        if (d.inside) {
-            d.px = static_cast<int>(roundHalfEvenFast(d.x));
-            d.py = static_cast<int>(roundHalfEvenFast(d.y));
-        }
-        return d;
-    };
-    Device a = device(points[0]);
-    bool any = false;
-    for (size_t k = 1; k < points.size(); ++k) {
-        const Device b = device(points[k]);
-        if (scale_ == 1 && a.inside && b.inside && a.px == b.px)
-            any |= joinColumn(a.px, a.py, b.py, color);
-        else
-            any |= drawDevice(a.x, a.y, b.x, b.y, color);
-        a = b;
-    }
-    changed(any);
-    currentX_ = points.back().x, currentY_ = points.back().y;
-}
-
 void QImagePlotSurface::fillRect(double x1, double y1, double x2, double y2, uint32_t color) {
     flushSpan();
     const double fx = devicePerUnitX(), fy = devicePerUnitY();
@@ -204,24 +170,6 @@ bool QImagePlotSurface::fillDevice(double left, double top, double right, double
     return fillPixels(image_, std::min(l, r), std::min(t, b), std::max(l, r), std::max(t, b), rgb);
 }
 
-// Walks the device pixels from the start to the end (Bresenham) with a brush of one logical pixel
-// (scale x scale device pixels) and stops one logical pixel short of the end. A segment that
-// reaches beyond the picture and a margin wider than the brush is first cut to them, so a line far
-// outside costs no more than one across the picture and the pixels inside stay where the whole
-// line has them. This runs for every sample of the tuner's waveform: keep it lean.
-// A line wholly inside that stays in one column (one-pixel brush): it covers y up to, not including,
-// its end, and joins the pending span when it goes on from where the span's last line ended. The
-// test runs before anything else in drawLine: a tuner waveform is mostly such lines.
-bool QImagePlotSurface::inColumn(double ax, double ay, double bx, double by, uint32_t color, bool& drew) {
-    const double w = limitX_, h = limitY_;
-    if (!(ax >= 0 && bx >= 0 && ay >= 0 && by >= 0 && ax < w && bx < w && ay < h && by < h)) return false;
-    const int x = static_cast<int>(roundHalfEvenFast(ax));
-    if (x != static_cast<int>(roundHalfEvenFast(bx))) return false;
-    drew = joinColumn(x, static_cast<int>(roundHalfEvenFast(ay)), static_cast<int>(roundHalfEvenFast(by)),
-                      color);
-    return true;
-}
-
 bool QImagePlotSurface::joinColumn(int x, int y, int endY, uint32_t color) {
     if (y == endY) return false; // nothing to draw; a chain goes on from the same place
     const int top = endY < y ? endY + 1 : y, bottom = endY > y ? endY - 1 : y;
@@ -238,12 +186,16 @@ bool QImagePlotSurface::joinColumn(int x, int y, int endY, uint32_t color) {
 
 bool QImagePlotSurface::drawLine(double x1, double y1, double x2, double y2, uint32_t color) {
     const double fx = devicePerUnitX(), fy = devicePerUnitY();
-    return drawDevice(x1 * fx, y1 * fy, x2 * fx, y2 * fy, color);
+    return drawDevice(device(x1 * fx, y1 * fy), device(x2 * fx, y2 * fy), color);
 }
 
-bool QImagePlotSurface::drawDevice(double ax, double ay, double bx, double by, uint32_t color) {
-    bool drew = false;
-    if (scale_ == 1 && inColumn(ax, ay, bx, by, color, drew)) return drew;
+// Walks the device pixels from the start to the end (Bresenham) with a brush of one logical pixel
+// (scale x scale device pixels) and stops one logical pixel short of the end. A segment that
+// reaches beyond the picture and a margin wider than the brush is first cut to them, so a line far
+// outside costs no more than one across the picture and the pixels inside stay where the whole
+// line has them.
+bool QImagePlotSurface::walkLine(const DevicePoint& a, const DevicePoint& b, uint32_t color) {
+    double ax = a.x, ay = a.y, bx = b.x, by = b.y;
     if (!std::isfinite(ax + ay + bx + by)) return false;
     const int width = image_.width(), height = image_.height();
     const double margin = 2.0 * scale_, right = width + margin, bottom = height + margin;
@@ -293,6 +245,22 @@ bool QImagePlotSurface::drawDevice(double ax, double ay, double bx, double by, u
         if (twice < dx) error += dx, y += stepY;
     }
     return any;
+}
+
+// The tuner's waveform: thousands of lines a picture. Each point is scaled and rounded once, and
+// the picture counts one change for the chain.
+void QImagePlotSurface::polyline(std::span<const PlotPoint> points, uint32_t color) {
+    if (points.size() < 2) return;
+    const double fx = devicePerUnitX(), fy = devicePerUnitY();
+    DevicePoint a = device(points[0].x * fx, points[0].y * fy);
+    bool any = false;
+    for (size_t k = 1; k < points.size(); ++k) {
+        const DevicePoint b = device(points[k].x * fx, points[k].y * fy);
+        any |= drawDevice(a, b, color);
+        a = b;
+    }
+    changed(any);
+    currentX_ = points.back().x, currentY_ = points.back().y;
 }
 
 } // namespace lctune

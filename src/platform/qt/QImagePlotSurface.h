@@ -12,6 +12,7 @@
 // segments a tick take well under half of QPainter's time (bench_plots). User-interface thread
 // only.
 
+#include "core/Numbers.h"
 #include "core/PlotSurface.h"
 
 #include <QImage>
@@ -55,8 +56,28 @@ private:
     /// Fills device pixels [left, right) x [top, bottom), clipped to the picture.
     bool fillDevice(double left, double top, double right, double bottom, uint32_t rgb);
     bool drawLine(double x1, double y1, double x2, double y2, uint32_t color);
-    /// A line between two points in device coordinates.
-    bool drawDevice(double ax, double ay, double bx, double by, uint32_t color);
+    /// A point in device coordinates and, when it rounds to a pixel inside the picture, that pixel.
+    struct DevicePoint {
+        double x, y;
+        bool inside;
+        int px, py;
+    };
+    DevicePoint device(double x, double y) const {
+        DevicePoint d{x, y, x >= 0 && y >= 0 && x < limitX_ && y < limitY_, 0, 0};
+        if (d.inside) {
+            d.px = static_cast<int>(roundHalfEvenFast(x));
+            d.py = static_cast<int>(roundHalfEvenFast(y));
+        }
+        return d;
+    }
+    /// A line between two device points. One wholly inside that stays in one column (one-pixel
+    /// brush) joins the column's span: a tuner waveform is mostly such lines, so that test comes
+    /// first, small enough to inline.
+    bool drawDevice(const DevicePoint& a, const DevicePoint& b, uint32_t color) {
+        if (scale_ == 1 && a.inside && b.inside && a.px == b.px) return joinColumn(a.px, a.py, b.py, color);
+        return walkLine(a, b, color);
+    }
+    bool walkLine(const DevicePoint& a, const DevicePoint& b, uint32_t color);
     void changed(bool anything) {
         if (anything) ++changes_;
     }
@@ -73,8 +94,6 @@ private:
         uint32_t color = 0;
         QRgb rgb = 0;
     };
-    /// Handles a line inside the picture within one column; false for any other line.
-    bool inColumn(double ax, double ay, double bx, double by, uint32_t color, bool& drew);
     /// The line in column x from pixel row y up to, not including, endY: it joins the pending
     /// span when it goes on from where the span's last line ended. False when it covers nothing.
     bool joinColumn(int x, int y, int endY, uint32_t color);
