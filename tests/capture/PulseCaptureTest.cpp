@@ -7,6 +7,7 @@
 #include "platform/MessageBoxService.h"
 #include "platform/PlainMessageLoop.h"
 #include "platform/QueuedWaveInDevice.h"
+#include "platform/alsa/AlsaHandles.h"
 #include "platform/alsa/AlsaMixer.h"
 #include "platform/alsa/AlsaWaveIn.h"
 
@@ -182,6 +183,27 @@ TEST(PulseCapture, AFrozenServerIsReportedLostAndStopsInBoundedTime) {
         std::this_thread::sleep_for(20ms);
     EXPECT_EQ(QueuedWaveInDevice::strandedThreads(), 0);
     recorder.reset();
+}
+
+// A server already frozen when the program starts: listing, the mixer and the open each give up
+// within their limits instead of waiting for an answer that never comes.
+TEST(PulseCapture, AServerFrozenBeforeTheStartHangsNothing) {
+    REQUIRE_PULSE();
+    PrivateServer server;
+    ASSERT_TRUE(server.running());
+    ServerOverride pointAt(server.address());
+    server.signal(SIGSTOP);
+    const auto begun = steady_clock::now();
+    AlsaWaveIn alsa;
+    AlsaMixerService mixers([&](int32_t i) { return alsa.deviceName(i); });
+    EXPECT_EQ(alsa.deviceName(0), "default");
+    auto mixer = mixers.openForWaveIn(0);
+    PlainMessageLoop loop;
+    std::string error;
+    EXPECT_FALSE(alsa.open(0, WaveFormat::pcm(88200, 1, 16), loop.createTarget(), error));
+    EXPECT_NE(error.find("does not answer"), std::string::npos) << error;
+    EXPECT_LT(steady_clock::now() - begun, 4 * alsa::kOpenLimit);
+    server.signal(SIGCONT);
 }
 
 // The tools as a user meets these faults: the live tuner and the recorder notice a killed or

@@ -4,8 +4,14 @@
 
 #include <alsa/asoundlib.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <thread>
+#include <utility>
 
 namespace lctune::alsa {
 
@@ -26,6 +32,37 @@ using PcmHandle = std::unique_ptr<snd_pcm_t, PcmCloser>;
 using MixerHandle = std::unique_ptr<snd_mixer_t, MixerCloser>;
 using CtlHandle = std::unique_ptr<snd_ctl_t, CtlCloser>;
 using ConfigHandle = std::unique_ptr<snd_config_t, ConfigDeleter>;
+
+/// How long an open may take before its sound server counts as not answering.
+inline constexpr std::chrono::milliseconds kOpenLimit{3000};
+
+/// Runs `open` on a thread of its own and waits at most `limit` for its result. Opening a device
+/// of a sound server that froze (connected, never answering) blocks inside alsa-lib for good: the
+/// caller then goes on without a result, and whatever the open returns later is dropped on that
+/// thread, which closes it.
+template <typename Result, typename Open>
+std::optional<Result> openWithin(std::chrono::milliseconds limit, Open open) {
+    struct Shared {
+        std::mutex mutex;
+        std::condition_variable done;
+        std::optional<Result> result;
+        bool abandoned = false;
+    };
+    auto shared = std::make_shared<Shared>();
+    std::thread([shared, open = std::move(open)]() mutable {
+        Result result = open();
+        std::unique_lock lock(shared->mutex);
+        if (shared->abandoned) return; // the result is closed here, as it goes out of scope
+        shared->result.emplace(std::move(result));
+        shared->done.notify_one();
+    }).detach();
+    std::unique_lock lock(shared->mutex);
+    if (!shared->done.wait_for(lock, limit, [&] { return shared->result.has_value(); })) {
+        shared->abandoned = true;
+        return std::nullopt;
+    }
+    return std::move(shared->result);
+}
 
 /// Parses configuration text into a private tree. Null on failure, with `error` set to one line.
 ConfigHandle loadConfig(const std::string& text, std::string& error);

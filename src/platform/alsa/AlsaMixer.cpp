@@ -211,9 +211,10 @@ std::unique_ptr<AudioMixer> AlsaMixerService::openForWaveIn(int32_t device) {
 }
 
 // Attaches the control interface `ctlName` of the private configuration to the mixer.
-int AlsaMixerService::attachPrivateControl(snd_mixer_t* mixer, const std::string& ctlName) const {
+int AlsaMixerService::attachPrivateControl(snd_mixer_t* mixer, const std::string& ctlName,
+                                           const std::string& configText) {
     std::string error;
-    alsa::ConfigHandle config = alsa::loadConfig(configText_, error);
+    alsa::ConfigHandle config = alsa::loadConfig(configText, error);
     if (!config) return -EINVAL;
     snd_ctl_t* raw = nullptr;
     int rc = snd_ctl_open_lconf(&raw, ctlName.c_str(), 0, config.get());
@@ -227,16 +228,25 @@ int AlsaMixerService::attachPrivateControl(snd_mixer_t* mixer, const std::string
     return snd_mixer_attach_hctl(mixer, hctl);
 }
 
-std::unique_ptr<AudioMixer> AlsaMixerService::openControl(const std::string& ctlName) {
+// Runs on a thread of its own (see openControl): it reads nothing of the service.
+std::unique_ptr<AudioMixer> AlsaMixerService::loadControl(const std::string& ctlName,
+                                                          const std::string& configText) {
     snd_mixer_t* raw = nullptr;
     if (snd_mixer_open(&raw, 0) < 0) return nullptr;
     alsa::MixerHandle mixer(raw);
-    int rc =
-        configText_.empty() ? snd_mixer_attach(raw, ctlName.c_str()) : attachPrivateControl(raw, ctlName);
+    int rc = configText.empty() ? snd_mixer_attach(raw, ctlName.c_str())
+                                : attachPrivateControl(raw, ctlName, configText);
     if (rc >= 0) rc = snd_mixer_selem_register(raw, nullptr, nullptr);
     if (rc >= 0) rc = snd_mixer_load(raw);
     if (rc < 0) return nullptr;
     return std::make_unique<AlsaMixer>(std::move(mixer));
+}
+
+// A server's control interface connects to the server, which may have frozen: the open is bounded.
+std::unique_ptr<AudioMixer> AlsaMixerService::openControl(const std::string& ctlName) {
+    auto opened = alsa::openWithin<std::unique_ptr<AudioMixer>>(
+        alsa::kOpenLimit, [ctlName, configText = configText_] { return loadControl(ctlName, configText); });
+    return opened ? std::move(*opened) : nullptr;
 }
 
 } // namespace lctune

@@ -21,7 +21,8 @@ public:
     explicit AlsaMixerService(std::function<std::string(int32_t)> pcmName, std::string configText = {});
 
     std::unique_ptr<AudioMixer> openForWaveIn(int32_t device) override;
-    /// Opens the control interface `ctlName` directly; null when it does not open.
+    /// Opens the control interface `ctlName` directly; null when it does not open, or when its
+    /// sound server does not answer within alsa::kOpenLimit.
     std::unique_ptr<AudioMixer> openControl(const std::string& ctlName);
 
     /// The control interface that belongs to a PCM: "hw:CARD=X" for a PCM of card X, otherwise
@@ -29,7 +30,9 @@ public:
     static std::string controlNameForPcm(const std::string& pcm);
 
 private:
-    int attachPrivateControl(snd_mixer_t* mixer, const std::string& ctlName) const;
+    static std::unique_ptr<AudioMixer> loadControl(const std::string& ctlName, const std::string& configText);
+    static int attachPrivateControl(snd_mixer_t* mixer, const std::string& ctlName,
+                                    const std::string& configText);
 
     std::function<std::string(int32_t)> pcmName_;
     std::string configText_;

@@ -212,11 +212,16 @@ void AlsaWaveIn::enumerate() {
         for (const auto& n : names_)
             seen = seen || n == name;
         if (seen) continue;
-        snd_pcm_t* pcm = nullptr;
-        if (snd_pcm_open(&pcm, name.c_str(), SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK) >= 0) {
+        // A PCM whose server does not answer is left out, and so are the rest: they are most
+        // likely its own plugins again.
+        const std::optional<bool> opens = alsa::openWithin<bool>(alsa::kOpenLimit, [name] {
+            snd_pcm_t* pcm = nullptr;
+            if (snd_pcm_open(&pcm, name.c_str(), SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK) < 0) return false;
             alsa::PcmHandle probe(pcm);
-            names_.push_back(name);
-        }
+            return true;
+        });
+        if (!opens) break;
+        if (*opens) names_.push_back(name);
     }
     snd_device_name_free_hint(hints);
     if (savedStderr >= 0 && devNull >= 0) dup2(savedStderr, STDERR_FILENO);
@@ -260,21 +265,39 @@ std::unique_ptr<WaveInDevice> AlsaWaveIn::open(int32_t index, const WaveFormat& 
         error = "no notification target";
         return nullptr;
     }
-    alsa::PcmHandle pcm;
-    int rc = openPcm(pcm, name, configText_, SND_PCM_NONBLOCK, error);
-    if (rc < 0) {
-        if (error.empty()) error = "cannot open " + name + ": " + snd_strerror(rc);
-        return nullptr;
-    }
     // Half a second of device buffer rides out a busy user-interface thread; resampling is
     // allowed so a card without the rate still captures at the rate asked for.
-    rc = snd_pcm_set_params(pcm.get(), SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, format.channels,
-                            format.samplesPerSec, 1, 500000);
-    if (rc < 0) {
-        error = "cannot capture from " + name + " at " + std::to_string(format.samplesPerSec) + " Hz with " +
-                std::to_string(format.channels) + " channel(s): " + snd_strerror(rc);
+    struct Opened {
+        alsa::PcmHandle pcm;
+        int rc = 0;
+        bool params = false; ///< the failure was the format, not the open
+        std::string error;
+    };
+    std::optional<Opened> opened =
+        alsa::openWithin<Opened>(alsa::kOpenLimit, [name, configText = configText_, format] {
+            Opened o;
+            o.rc = openPcm(o.pcm, name, configText, SND_PCM_NONBLOCK, o.error);
+            if (o.rc < 0) return o;
+            o.rc = snd_pcm_set_params(o.pcm.get(), SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED,
+                                      format.channels, format.samplesPerSec, 1, 500000);
+            o.params = o.rc < 0;
+            return o;
+        });
+    if (!opened) {
+        error = "cannot open " + name + ": the sound server does not answer";
         return nullptr;
     }
+    if (opened->rc < 0 && !opened->params) {
+        error =
+            opened->error.empty() ? "cannot open " + name + ": " + snd_strerror(opened->rc) : opened->error;
+        return nullptr;
+    }
+    if (opened->rc < 0) {
+        error = "cannot capture from " + name + " at " + std::to_string(format.samplesPerSec) + " Hz with " +
+                std::to_string(format.channels) + " channel(s): " + snd_strerror(opened->rc);
+        return nullptr;
+    }
+    alsa::PcmHandle pcm = std::move(opened->pcm);
     return std::make_unique<QueuedWaveInDevice>(format, std::move(target),
                                                 std::make_shared<AlsaSource>(std::move(pcm), name));
 }
