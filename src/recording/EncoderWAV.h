@@ -72,6 +72,11 @@ public:
     const WaveFormat& outputFormat() const { return output_; }
     bool isWriting() const { return static_cast<bool>(file_); }
     const std::string& path() const { return path_; }
+    /// Brings the header's sizes up to what the file holds now, as is done every half second while
+    /// blocks arrive: for a program that ends without closing the file. Harmless when none is open.
+    void updateSizes() {
+        if (file_) refreshSizes();
+    }
 
     /// The 18-byte little-endian wave-format record.
     static std::vector<uint8_t> formatRecord(const WaveFormat& format);

@@ -11,6 +11,7 @@
 #include "platform/qt/QtScreenMetrics.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "platform/qt/QtShell.h"
+#include "platform/qt/QtTerminationSignals.h"
 #include "shell/DrivenRun.h"
 #include "shell/Program.h"
 #include "shell/ProgramFolders.h"
@@ -41,6 +42,8 @@ pitch and whether it is in tune, and records WAV files through an effects chain.
 
 The program takes no arguments. Settings are kept in ~/.config/岚川工作室/. Without a sound card,
 LCTUNE_INPUT=FILE (an audio file, looped) or LCTUNE_INPUT=tone:FREQ is listened to instead.
+SIGTERM, Ctrl-C and SIGHUP end it as closing the tuner window does: a running recording is
+completed and the settings are saved.
 In a terminal without a display, use lctune-analyse --input default.
 
 Options:
@@ -83,6 +86,25 @@ void useOneFont() {
     font.setFamily(family);
     QApplication::setFont(font);
 }
+
+// The program while main runs it. An end that skips the exit sequence (the X server gone: the
+// platform ends the process with exit(1) from inside the event loop) still leaves a running
+// recording's header saying all that its file holds.
+Program* runningProgram = nullptr;
+
+void completeRecordingAtExit() {
+    if (runningProgram && !runningProgram->exited())
+        runningProgram->recordingWindow().hub().encoder().updateSizes();
+}
+
+struct RunningProgram {
+    explicit RunningProgram(Program& program) {
+        runningProgram = &program;
+        static const bool registered = std::atexit(completeRecordingAtExit) == 0;
+        (void)registered;
+    }
+    ~RunningProgram() { runningProgram = nullptr; }
+};
 
 } // namespace
 
@@ -140,6 +162,10 @@ int main(int argc, char** argv) {
     封面 cover(services, instanceLock);
     if (!cover.load()) return 1;
     cover.program().onQuit([] { QCoreApplication::exit(0); });
+    // Asked to end (a logout, kill, Ctrl-C): as closing the tuner window ends the program, with a
+    // running recording completed and the settings saved.
+    QtTerminationSignals endOnSignal([&cover](int) { cover.program().tunerWindow().close(); });
+    const RunningProgram running(cover.program());
     if (const char* folder = std::getenv("LCTUNE_SCREENSHOTS"); folder && *folder)
         scheduleScreenshots(cover, folder, runSeconds > 0 ? runSeconds : 4.0);
     else if (runSeconds > 0)

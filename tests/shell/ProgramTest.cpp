@@ -16,6 +16,7 @@
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -130,6 +131,107 @@ TEST(Program, ASecondCopyIsRefusedAndLeavesTheSettingsAlone) {
     EXPECT_NE(second.err.find("《岚川调音器》已经打开！"), std::string::npos) << second.err;
     EXPECT_EQ(first.status, 0) << first.err;
     EXPECT_EQ(home.value("岚川调音器", "参数/运行次数"), QStringLiteral("1"));
+}
+
+using Environment = std::vector<std::pair<std::string, std::string>>;
+
+// Starts a program with `environment` added, its output to `out` (when given), and no input.
+pid_t start(const std::string& exe, const std::vector<std::string>& args, const Environment& environment,
+            const std::string& out = "/dev/null") {
+    const pid_t pid = fork();
+    if (pid != 0) return pid;
+    for (const auto& [name, value] : environment)
+        setenv(name.c_str(), value.c_str(), 1);
+    if (!std::freopen(out.c_str(), "w", stdout) || !std::freopen("/dev/null", "w", stderr)) _exit(126);
+    std::vector<char*> argv{const_cast<char*>(exe.c_str())};
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execvp(exe.c_str(), argv.data());
+    _exit(127);
+}
+
+// The program's exit status, -1 when it ended by a signal, -2 when it was still running after 10 s.
+int statusOf(pid_t pid) {
+    int status = 0;
+    for (int waited = 0; waitpid(pid, &status, WNOHANG) == 0; ++waited) {
+        if (waited == 200) {
+            kill(pid, SIGKILL), waitpid(pid, &status, 0);
+            return -2;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// lctune recording a sine to take.wav from its start, reporting to out.txt, until it is ended.
+pid_t startRecording(const Home& home, Environment environment) {
+    environment.insert(environment.end(),
+                       {{"XDG_CONFIG_HOME", home.dir.path().string()},
+                        {"XDG_RUNTIME_DIR", (home.dir / "runtime").string()},
+                        {"LCTUNE_INPUT", "tone:440"},
+                        {"LCTUNE_TEST_RUN_SECONDS", "60"},
+                        {"LCTUNE_TEST_RECORD", (home.dir / "take.wav").string() + ":0:50"}});
+    const pid_t pid =
+        start(std::string(LCTUNE_TOOLS_DIR) + "/lctune", {}, environment, (home.dir / "out.txt").string());
+    const auto recording = [&] {
+        return slurp((home.dir / "out.txt").string()).find("录音\t开始\t停止录音") != std::string::npos;
+    };
+    for (int i = 0; i < 200 && !recording(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_TRUE(recording()) << slurp((home.dir / "out.txt").string());
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200)); // past a refresh of the file's sizes
+    return pid;
+}
+
+// The recording holds more than a second, and its header says all that the file holds.
+void expectCompleteTake(const Home& home) {
+    const std::string take = (home.dir / "take.wav").string();
+    const WavContents got = readWav(take);
+    ASSERT_TRUE(got.ok);
+    EXPECT_GE(got.samples.size(), 88200u);
+    EXPECT_EQ(std::filesystem::file_size(take), 46 + 2 * got.samples.size());
+}
+
+// Asked to end while it records (a logout's SIGTERM), the program ends as its window's close ends
+// it: the recording stopped and its file complete, the settings saved, status 0.
+TEST(Program, EndsAsItsWindowDoesWhenAskedToByASignal) {
+    Home home;
+    const pid_t pid = startRecording(home, {{"QT_QPA_PLATFORM", "offscreen"}});
+    kill(pid, SIGTERM);
+    EXPECT_EQ(statusOf(pid), 0);
+    expectCompleteTake(home);
+    EXPECT_EQ(home.value("岚川调音器", "录音棚衔接参数/已经关闭"), QStringLiteral("True"));
+    EXPECT_EQ(home.value("lctune", "录音窗/均衡器_0"), QStringLiteral("0"));
+}
+
+// The X server going away ends the program at once (the platform's own exit); the recording's
+// header still says all that its file holds.
+TEST(Program, ARecordingStaysCompleteWhenTheDisplayGoesAway) {
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    const pid_t server = fork();
+    if (server == 0) {
+        close(ends[0]);
+        if (!std::freopen("/dev/null", "w", stderr)) _exit(126);
+        execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(ends[1]).c_str(), "-nolisten", "tcp", "-screen",
+               "0", "1024x768x24", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(ends[1]);
+    char number[16] = {};
+    const ssize_t got = read(ends[0], number, sizeof number - 1);
+    close(ends[0]);
+    if (got <= 0) {
+        kill(server, SIGKILL), waitpid(server, nullptr, 0);
+        GTEST_SKIP() << "no Xvfb to run the program on";
+    }
+    Home home;
+    const pid_t pid = startRecording(
+        home, {{"DISPLAY", ":" + std::to_string(std::atoi(number))}, {"QT_QPA_PLATFORM", "xcb"}});
+    kill(server, SIGTERM), waitpid(server, nullptr, 0);
+    EXPECT_EQ(statusOf(pid), 1);
+    expectCompleteTake(home);
 }
 
 // Through ALSA and the private PulseAudio server of scripts/test, whose default source is a pipe:
