@@ -204,6 +204,11 @@ TEST(PulseCapture, AServerFrozenBeforeTheStartHangsNothing) {
     EXPECT_NE(error.find("does not answer"), std::string::npos) << error;
     EXPECT_LT(steady_clock::now() - begun, 4 * alsa::kOpenLimit);
     server.signal(SIGCONT);
+    // The opens given up on finish once the server answers, and close what they opened.
+    const auto thawed = steady_clock::now();
+    while (alsa::opensStillRunning() > 0 && steady_clock::now() - thawed < 10s)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(alsa::opensStillRunning(), 0);
 }
 
 // The tools as a user meets these faults: the live tuner and the recorder notice a killed or

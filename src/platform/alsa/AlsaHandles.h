@@ -4,6 +4,7 @@
 
 #include <alsa/asoundlib.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -36,6 +37,16 @@ using ConfigHandle = std::unique_ptr<snd_config_t, ConfigDeleter>;
 /// How long an open may take before its sound server counts as not answering.
 inline constexpr std::chrono::milliseconds kOpenLimit{3000};
 
+namespace detail {
+inline std::atomic<int> opensRunning{0};
+}
+
+/// Opens of openWithin still running on their own threads, abandoned ones included: once a frozen
+/// server answers again, they finish (and close what they opened) and this falls back to 0.
+inline int opensStillRunning() {
+    return detail::opensRunning.load();
+}
+
 /// Runs `open` on a thread of its own and waits at most `limit` for its result. Opening a device
 /// of a sound server that froze (connected, never answering) blocks inside alsa-lib for good: the
 /// caller then goes on without a result, and whatever the open returns later is dropped on that
@@ -49,12 +60,17 @@ std::optional<Result> openWithin(std::chrono::milliseconds limit, Open open) {
         bool abandoned = false;
     };
     auto shared = std::make_shared<Shared>();
+    ++detail::opensRunning;
     std::thread([shared, open = std::move(open)]() mutable {
-        Result result = open();
-        std::unique_lock lock(shared->mutex);
-        if (shared->abandoned) return; // the result is closed here, as it goes out of scope
-        shared->result.emplace(std::move(result));
-        shared->done.notify_one();
+        {
+            Result result = open();
+            std::unique_lock lock(shared->mutex);
+            if (!shared->abandoned) {
+                shared->result.emplace(std::move(result));
+                shared->done.notify_one();
+            }
+        } // an abandoned result is closed here, as it goes out of scope
+        --detail::opensRunning;
     }).detach();
     std::unique_lock lock(shared->mutex);
     if (!shared->done.wait_for(lock, limit, [&] { return shared->result.has_value(); })) {
