@@ -234,8 +234,13 @@ struct VirtualDisplay {
             _exit(127);
         }
         close(ready[1]);
-        char text[16] = {};
-        const bool up = read(ready[0], text, sizeof text - 1) > 0;
+        // The number, then a line end in a write of its own: closing the pipe before that one
+        // would be a fatal error to the server.
+        std::string text;
+        char c = 0;
+        while (read(ready[0], &c, 1) == 1 && c != '\n')
+            text += c;
+        const bool up = c == '\n';
         close(ready[0]);
         if (!up) waitpid(pid, nullptr, 0), pid = -1;
     }
