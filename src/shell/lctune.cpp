@@ -164,7 +164,7 @@ int main(int argc, char** argv) {
     cover.program().onQuit([] { QCoreApplication::exit(0); });
     // Asked to end (a logout, kill, Ctrl-C): as closing the tuner window ends the program, with a
     // running recording completed and the settings saved.
-    QtTerminationSignals endOnSignal([&cover](int) { cover.program().tunerWindow().close(); });
+    QtTerminationSignals endOnSignal([&cover] { cover.program().tunerWindow().close(); });
     const RunningProgram running(cover.program());
     if (const char* folder = std::getenv("LCTUNE_SCREENSHOTS"); folder && *folder)
         scheduleScreenshots(cover, folder, runSeconds > 0 ? runSeconds : 4.0);

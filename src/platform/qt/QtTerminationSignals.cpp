@@ -13,23 +13,22 @@ namespace {
 
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
-// The pipe from the handler to the event loop. The handler only writes the signal's number (a
-// write is safe in a handler) and puts the default back, so a second signal is not caught.
+// The pipe from the handler to the event loop. The handler only writes a byte (a write is safe in
+// a handler) and puts the default back, so a second signal is not caught.
 int pipeEnds[2] = {-1, -1};
 
-void caught(int signal) {
+void caught(int) {
     const int saved = errno;
     for (const int s : kSignals)
         std::signal(s, SIG_DFL);
-    const unsigned char number = static_cast<unsigned char>(signal);
-    [[maybe_unused]] const ssize_t written = write(pipeEnds[1], &number, 1);
+    const unsigned char byte = 1;
+    [[maybe_unused]] const ssize_t written = write(pipeEnds[1], &byte, 1);
     errno = saved;
 }
 
 } // namespace
 
-QtTerminationSignals::QtTerminationSignals(std::function<void(int)> onSignal)
-    : onSignal_(std::move(onSignal)) {
+QtTerminationSignals::QtTerminationSignals(std::function<void()> onSignal) : onSignal_(std::move(onSignal)) {
     if (pipeEnds[0] >= 0 || pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) return;
     notifier_ = std::make_unique<QSocketNotifier>(pipeEnds[0], QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { arrived(); });
@@ -51,12 +50,12 @@ QtTerminationSignals::~QtTerminationSignals() {
 }
 
 void QtTerminationSignals::arrived() {
-    unsigned char number = 0, first = 0;
-    while (read(pipeEnds[0], &number, 1) == 1)
-        if (first == 0) first = number;
-    if (first == 0 || handled_) return;
+    bool any = false;
+    for (unsigned char number = 0; read(pipeEnds[0], &number, 1) == 1;)
+        any = true;
+    if (!any || handled_) return;
     handled_ = true;
-    if (onSignal_) onSignal_(first);
+    if (onSignal_) onSignal_();
 }
 
 } // namespace lctune

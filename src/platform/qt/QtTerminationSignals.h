@@ -15,19 +15,17 @@ namespace lctune {
 
 class QtTerminationSignals {
 public:
-    /// Catches the three signals from now on; `onSignal` runs once, for the first of them.
-    explicit QtTerminationSignals(std::function<void(int signal)> onSignal);
+    /// Catches the three signals from now on (when no pipe can be made, they end the program as
+    /// before); `onSignal` runs once, for the first of them.
+    explicit QtTerminationSignals(std::function<void()> onSignal);
     ~QtTerminationSignals();
     QtTerminationSignals(const QtTerminationSignals&) = delete;
     QtTerminationSignals& operator=(const QtTerminationSignals&) = delete;
 
-    /// False when the signals could not be caught (no pipe): they then end the program as before.
-    bool watching() const { return notifier_ != nullptr; }
-
 private:
     void arrived();
 
-    std::function<void(int)> onSignal_;
+    std::function<void()> onSignal_;
     std::unique_ptr<QSocketNotifier> notifier_;
     bool handled_ = false;
 };
