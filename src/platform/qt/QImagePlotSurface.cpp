@@ -217,10 +217,12 @@ bool QImagePlotSurface::walkLine(const DevicePoint& a, const DevicePoint& b, uin
     uchar* const bits = image_.bits();
     const qsizetype stride = image_.bytesPerLine();
     int error = dx - dy;
-    // The common case, a one-pixel brush wholly inside: no clipping per pixel.
-    const int lastX = x + stepX * (count - 1), lastY = y + stepY * (count - 1);
-    const bool inside = std::min(x, lastX) >= 0 && std::max(x, endX) < width && std::min(y, lastY) >= 0 &&
-                        std::max(y, endY) < height;
+    // The common case, a one-pixel brush wholly inside: no clipping per pixel. Each axis moves at
+    // most once a pixel and never past its end, and the end pixel itself is not drawn: a mark
+    // down to the picture's bottom edge stays inside.
+    const int lastX = x + stepX * std::min(dx, count - 1), lastY = y + stepY * std::min(dy, count - 1);
+    const bool inside = std::min(x, lastX) >= 0 && std::max(x, lastX) < width && std::min(y, lastY) >= 0 &&
+                        std::max(y, lastY) < height;
     flushSpan();
     if (s == 1 && inside) {
         for (int i = 0; i < count; ++i) {

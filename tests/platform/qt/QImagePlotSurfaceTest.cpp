@@ -15,6 +15,7 @@
 #include <limits>
 #include <map>
 #include <string>
+#include <vector>
 
 using namespace lctune;
 
@@ -120,6 +121,34 @@ TEST(QImagePlotSurface, LinesRunningOutBackwardsStopAtTheEdge) {
     EXPECT_EQ(rows.substr(1 + 0 * 13, 12), ".....G......");
     EXPECT_EQ(rows.substr(1 + 1 * 13, 12), ".....G......");
     EXPECT_EQ(rows.find('?'), std::string::npos);
+}
+
+// Every line between points on, inside and just outside a small picture (whole and half pixels)
+// gives the pixels that the same line gives in the middle of a larger picture: a line that ends
+// on an edge, or runs out of the picture, neither loses its pixels nor wraps into other rows.
+TEST(QImagePlotSurface, LinesAtTheEdgesGiveThePixelsOfTheSameLinesInALargerPicture) {
+    constexpr int kWidth = 6, kHeight = 5, kMargin = 4;
+    QImagePlotSurface small(kWidth, kHeight), large(kWidth + 2 * kMargin, kHeight + 2 * kMargin);
+    std::vector<double> xs, ys;
+    for (double v = -2; v <= kWidth + 2; v += 0.5)
+        xs.push_back(v);
+    for (double v = -2; v <= kHeight + 2; v += 0.5)
+        ys.push_back(v);
+    int checked = 0;
+    for (double x1 : xs)
+        for (double y1 : ys)
+            for (double x2 : xs)
+                for (double y2 : ys) {
+                    small.clear();
+                    large.clear();
+                    small.line(x1, y1, x2, y2, kWhite);
+                    large.line(x1 + kMargin, y1 + kMargin, x2 + kMargin, y2 + kMargin, kWhite);
+                    const QImage cut = large.image().copy(kMargin, kMargin, kWidth, kHeight);
+                    ASSERT_EQ(art(small.image()), art(cut))
+                        << "line (" << x1 << ", " << y1 << ") to (" << x2 << ", " << y2 << ")";
+                    ++checked;
+                }
+    EXPECT_EQ(checked, 21 * 19 * 21 * 19);
 }
 
 TEST(QImagePlotSurface, TheWaveformPlotEndsInsideItsFrame) {
